@@ -70,8 +70,9 @@ bool is_code_page_932(const char* codeset)
 extern "C" void restore_and_reraise(int signal_number)
 {
     tcsetattr(g_tty, TCSANOW, &g_saved_mode);
-    // The handler was installed with SA_RESETHAND, so the raised signal takes
-    // its usual course and ends the process.
+    // With its default action back, the signal is delivered again as soon as
+    // this handler returns, and ends the process as it would have.
+    signal(signal_number, SIG_DFL);
     raise(signal_number);
 }
 
@@ -84,7 +85,6 @@ void catch_signals()
             continue;
         struct sigaction action = {};
         action.sa_handler = restore_and_reraise;
-        action.sa_flags = SA_RESETHAND;
         sigemptyset(&action.sa_mask);
         sigaction(RESTORING_SIGNALS[i], &action, nullptr);
     }

@@ -1,0 +1,131 @@
+// The overwrite question, answered at a real (pseudo-)terminal.
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "cli/harness.h"
+
+namespace {
+
+// What a terminal shows of text the tool wrote: its line feeds come as CR LF.
+std::string on_terminal(const std::string& written)
+{
+    std::string shown;
+    for (char c : written) {
+        if (c == '\n')
+            shown += '\r';
+        shown += c;
+    }
+    return shown;
+}
+
+class Console : public CliTest {
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        write("bos.PDX", make_bank({"new sample"}, 1));
+        write("bos.PDL", "0 a.pcm\n");
+        write("a.pcm", "old file");
+    }
+};
+
+TEST_F(Console, OnlyYReplacesTheFile)
+{
+    struct Case {
+        const char* what;
+        std::string key;
+        std::string echo;
+        bool replaces;
+    };
+    const Case cases[] = {
+        {"y", "y", "y", true},
+        {"Y", "Y", "Y", true},
+        {"N", "N", "N", false},
+        {"Enter", "\r", "", false},
+        {"blank", " ", " ", false},
+        {"Esc", "\x1b", "", false},
+        {"arrow key", "\x1b[A", "", false},
+        {"function key", "\x1bOP", "", false},
+        {"shifted arrow key", "\x1b[1;2C", "", false},
+        {"two-byte character", "\xc3\xbf", "\xc3\xbf", false},
+        {"three-byte character", "\xef\xbc\xb9", "\xef\xbc\xb9", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write("a.pcm", "old file");
+        const ConsoleResult console = run_at_console({"bos", "bos"}, {c.key});
+        EXPECT_EQ(console.result.status, 0);
+        EXPECT_EQ(console.questions, 1);
+        EXPECT_TRUE(console.raw_at_every_question);
+        EXPECT_TRUE(console.mode_restored);
+        // Every byte of the key was read: nothing is left for the shell.
+        EXPECT_EQ(console.unread_input, 0);
+        EXPECT_EQ(console.console, on_terminal(question("a.pcm")) + c.echo +
+                                       on_terminal(ANSWER_END + finished()));
+        EXPECT_EQ(console.result.out, banner() + (c.replaces ? extracted("a.pcm") : skipped()));
+        EXPECT_EQ(read("a.pcm"), c.replaces ? "new sample" : "old file");
+        EXPECT_EQ(files(), (std::vector<std::string>{"a.pcm", "bos.PDL", "bos.PDX"}));
+    }
+}
+
+TEST_F(Console, EachExistingFileGetsItsOwnQuestion)
+{
+    write("bos.PDX", make_bank({"zero", "one", "two"}, 3));
+    write("bos.PDL", "0 a.pcm\n1 b.pcm\n2 c.pcm\n");
+    write("b.pcm", "old b");
+    write("c.pcm", "old c");
+    const ConsoleResult console = run_at_console({"bos", "bos"}, {"y", "n", "Y"});
+    EXPECT_EQ(console.result.status, 0);
+    EXPECT_EQ(console.questions, 3);
+    EXPECT_EQ(console.console, on_terminal(question("a.pcm")) + "y" + on_terminal(ANSWER_END) +
+                                   on_terminal(question("b.pcm")) + "n" + on_terminal(ANSWER_END) +
+                                   on_terminal(question("c.pcm")) + "Y" + on_terminal(ANSWER_END + finished()));
+    EXPECT_EQ(console.result.out, banner() + extracted("a.pcm") + skipped() + extracted("c.pcm"));
+    EXPECT_EQ(read("a.pcm"), "zero");
+    EXPECT_EQ(read("b.pcm"), "old b");
+    EXPECT_EQ(read("c.pcm"), "two");
+}
+
+TEST_F(Console, ReportsBeforeTheQuestionShowFirst)
+{
+    write("bos.PDX", make_bank({"zero", "one"}, 2));
+    write("bos.PDL", "1 b.pcm\n0 a.pcm\n");
+    RunOptions options;
+    options.stdin_from_console = true;
+    options.stdout_to_console = true;
+    const ConsoleResult console = run_at_console({"bos", "bos"}, {"y"}, options);
+    EXPECT_EQ(console.result.status, 0);
+    EXPECT_EQ(console.console, on_terminal(banner() + extracted("b.pcm") + question("a.pcm")) + "y" +
+                                   on_terminal(ANSWER_END + extracted("a.pcm") + finished()));
+    EXPECT_TRUE(console.mode_restored);
+    EXPECT_EQ(read("a.pcm"), "zero");
+}
+
+TEST_F(Console, SignalAtTheQuestionRestoresTheTerminal)
+{
+    struct Case {
+        const char* what;
+        std::string key;
+        int signal;
+    };
+    const Case cases[] = {
+        {"Ctrl-C", "\x03", 0},
+        {"SIGINT", "", SIGINT},
+        {"SIGTERM", "", SIGTERM},
+        {"SIGHUP", "", SIGHUP},
+        {"SIGQUIT", "", SIGQUIT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RunOptions options;
+        options.signal_at_question = c.signal;
+        const ConsoleResult console = run_at_console({"bos", "bos"}, {c.key}, options);
+        EXPECT_EQ(console.result.status, 128 + (c.signal != 0 ? c.signal : SIGINT));
+        EXPECT_TRUE(console.mode_restored);
+        EXPECT_EQ(read("a.pcm"), "old file");
+        EXPECT_EQ(console.result.out, banner());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,456 @@
+#include "cli/harness.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "common/convert.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// How long one run of the tool may take before the test gives up on it.
+constexpr auto RUN_DEADLINE = std::chrono::seconds(30);
+
+const char* const QUESTION_END = "[Y / Other] ";
+
+}  // namespace
+
+// ---- expected texts -------------------------------------------------------
+
+std::string text(const std::string& readable, Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::cp932:
+        return cp932(readable);
+    case Encoding::euc_jp:
+        return convert(readable, "UTF-8", "EUC-JP");
+    case Encoding::utf8:
+        break;
+    }
+    return readable;
+}
+
+std::string named(const std::string& before, const std::string& name, const std::string& after, Encoding encoding)
+{
+    return text(before, encoding) + name + text(after, encoding);
+}
+
+std::string banner(Encoding encoding)
+{
+    return text("bankcut 2.00β for Win32 (C) 2026 bankcut contributors\n\n", encoding);
+}
+
+std::string usage_text(Encoding encoding)
+{
+    return text("書式 : bankcut <PDX Filename> <PDL Filename> (PCM No.)\n\n"
+                "機能 : <PDX Filename> で指定された PDX ファイルを\n"
+                "       <PDL Filename> で指定されたファイルのネーム\n"
+                "       リストにしたがって展開します。\n\n"
+                "       <PDX Filename> と <PDL Filename> の拡張子の\n"
+                "       デフォルトはそれぞれ [.PDX] [.PDL] です。\n\n"
+                "       (PCM No.) には展開する PCM 番号を指定します(0 ～ 8255)。\n"
+                "       省略した場合は、すべての PCM ファイルを展開します。\n\n"
+                "例１ : bankcut bos.pdx bos.pdl 21\n"
+                "例２ : bankcut bos bos\n\n"
+                "注意 : mkbnk の xlbank に関しては、「ベタ書きモード」のみ対応\n"
+                "       しており、「バンク別、独立音階指定モード」には未対応です。\n\n",
+                encoding);
+}
+
+std::string extracted(const std::string& name, Encoding encoding)
+{
+    return named("展開終了 : `", name, "'\n", encoding);
+}
+
+std::string open_failure(const std::string& name, Encoding encoding)
+{
+    return named("`", name, "' がオープンできません。\n", encoding);
+}
+
+std::string question(const std::string& name, Encoding encoding)
+{
+    return named("`", name, "' は既に存在しています。\n上書きしてもよろしいですか？ [Y / Other] ", encoding);
+}
+
+std::string skipped(Encoding encoding)
+{
+    return text("上書きしないでスキップします。\n", encoding);
+}
+
+std::string finished(Encoding encoding)
+{
+    return text("\n終了しました。\n", encoding);
+}
+
+std::string seek_failure()
+{
+    return text("ファイルのシークに失敗しました。\n");
+}
+
+std::string list_access_failure()
+{
+    return text("\nファイルのアクセスに失敗しました。\n");
+}
+
+std::string out_of_memory()
+{
+    return text("\n必要なメモリの確保ができません。\n");
+}
+
+std::string disk_full()
+{
+    return text("ディスクが一杯です。\n");
+}
+
+// ---- banks ----------------------------------------------------------------
+
+std::string bank_entry(std::uint32_t offset, std::uint32_t length)
+{
+    std::string bytes;
+    for (std::uint32_t word : {offset, length})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes += static_cast<char>((word >> shift) & 0xFF);
+    return bytes;
+}
+
+std::string make_bank(const std::vector<std::string>& samples, std::size_t directory_entries)
+{
+    std::string directory;
+    std::string data;
+    std::uint32_t offset = static_cast<std::uint32_t>(directory_entries * 8);
+    for (std::size_t n = 0; n < directory_entries; ++n) {
+        if (n < samples.size()) {
+            directory += bank_entry(offset, static_cast<std::uint32_t>(samples[n].size()));
+            data += samples[n];
+            offset += static_cast<std::uint32_t>(samples[n].size());
+        } else {
+            directory += bank_entry(0, 0);
+        }
+    }
+    return directory + data;
+}
+
+std::string sample_bytes(std::size_t length, unsigned seed)
+{
+    std::string bytes(length, '\0');
+    std::uint32_t state = seed * 2654435761u + 1;
+    for (char& byte : bytes) {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+// ---- the scratch folder ---------------------------------------------------
+
+void CliTest::SetUp()
+{
+    std::string pattern = (fs::temp_directory_path() / "bankcut-test.XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+}
+
+void CliTest::TearDown()
+{
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+}
+
+void CliTest::reset()
+{
+    TearDown();
+    SetUp();
+}
+
+std::string CliTest::path(const std::string& name) const
+{
+    return dir_ + "/" + name;
+}
+
+void CliTest::write(const std::string& name, const std::string& bytes) const
+{
+    std::ofstream file(path(name), std::ios::binary);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(file.good()) << name;
+}
+
+std::string CliTest::read(const std::string& name) const
+{
+    std::ifstream file(path(name), std::ios::binary);
+    EXPECT_TRUE(file.good()) << "no file " << name;
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+bool CliTest::exists(const std::string& name) const
+{
+    struct stat status;
+    return lstat(path(name).c_str(), &status) == 0;
+}
+
+std::vector<std::string> CliTest::files() const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_))
+        names.push_back(entry.path().lexically_relative(dir_).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// ---- running the tool -----------------------------------------------------
+
+namespace {
+
+// Everything the child needs, made before fork so the child only calls
+// what is safe there.
+struct Launch {
+    std::vector<std::string> strings;
+    std::vector<char*> argv;
+    std::vector<char*> envp;
+};
+
+Launch prepare(const std::vector<std::string>& args, const RunOptions& options)
+{
+    Launch launch;
+    launch.strings.push_back(BANKCUT_BINARY);
+    launch.strings.insert(launch.strings.end(), args.begin(), args.end());
+    const std::size_t argc = launch.strings.size();
+    launch.strings.push_back("LC_ALL=" + options.locale);
+    launch.strings.push_back("PATH=/usr/bin:/bin");
+    // A sanitized build reports a failed allocation as such instead of
+    // aborting, so the tool's own out-of-memory path can be seen.
+    launch.strings.push_back("ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=1024");
+    if (!options.locale_path.empty())
+        launch.strings.push_back("LOCPATH=" + options.locale_path);
+    for (std::size_t i = 0; i < launch.strings.size(); ++i)
+        (i < argc ? launch.argv : launch.envp).push_back(launch.strings[i].data());
+    launch.argv.push_back(nullptr);
+    launch.envp.push_back(nullptr);
+    return launch;
+}
+
+[[noreturn]] void exec_tool(const std::string& dir, const Launch& launch, const RunOptions& options)
+{
+    if (chdir(dir.c_str()) != 0 || (!options.folder.empty() && chdir(options.folder.c_str()) != 0))
+        _exit(126);
+    if (options.file_size_limit != RLIM_INFINITY) {
+        // A write past the limit then fails with EFBIG instead of killing.
+        signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit = {options.file_size_limit, options.file_size_limit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (options.address_space_limit != RLIM_INFINITY) {
+        const struct rlimit limit = {options.address_space_limit, options.address_space_limit};
+        setrlimit(RLIMIT_AS, &limit);
+    }
+    execve(launch.argv[0], launch.argv.data(), launch.envp.data());
+    _exit(127);
+}
+
+int exit_status(int wait_status)
+{
+    if (WIFSIGNALED(wait_status))
+        return 128 + WTERMSIG(wait_status);
+    return WEXITSTATUS(wait_status);
+}
+
+// Appends what is ready on fd to text; false once fd has nothing more.
+bool drain(int fd, std::string* text)
+{
+    char buffer[4096];
+    const ssize_t count = read(fd, buffer, sizeof buffer);
+    if (count > 0) {
+        text->append(buffer, static_cast<std::size_t>(count));
+        return true;
+    }
+    return count < 0 && errno == EINTR;
+}
+
+std::size_t count_of(const std::string& haystack, const std::string& needle)
+{
+    std::size_t count = 0;
+    for (std::size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1))
+        ++count;
+    return count;
+}
+
+bool same_mode(const struct termios& a, const struct termios& b)
+{
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+bool is_raw(int tty)
+{
+    struct termios mode;
+    return tcgetattr(tty, &mode) == 0 && (mode.c_lflag & (ICANON | ECHO)) == 0;
+}
+
+// Waits until the tool has put the terminal into raw mode for its key read.
+bool wait_for_raw(int tty)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!is_raw(tty)) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        usleep(1000);
+    }
+    return true;
+}
+
+}  // namespace
+
+Result CliTest::run(const std::vector<std::string>& args, const RunOptions& options) const
+{
+    Launch launch = prepare(args, options);
+    int out_pipe[2];
+    int err_pipe[2];
+    EXPECT_EQ(pipe(out_pipe), 0);
+    EXPECT_EQ(pipe(err_pipe), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // A session of its own: the tool has no controlling terminal, so no
+        // one can answer its questions.
+        setsid();
+        const int null = open("/dev/null", O_RDONLY);
+        dup2(null, 0);
+        dup2(out_pipe[1], 1);
+        dup2(err_pipe[1], 2);
+        close(out_pipe[0]);
+        close(err_pipe[0]);
+        exec_tool(dir_, launch, options);
+    }
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    Result result;
+    struct pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+    std::string* texts[2] = {&result.out, &result.err};
+    int open_count = 2;
+    const auto until = std::chrono::steady_clock::now() + RUN_DEADLINE;
+    while (open_count > 0 && std::chrono::steady_clock::now() < until) {
+        if (poll(fds, 2, 100) <= 0)
+            continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0 && !drain(fds[i].fd, texts[i])) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_count;
+            }
+        }
+    }
+    if (open_count > 0) {
+        ADD_FAILURE() << "bankcut did not finish in time";
+        kill(pid, SIGKILL);
+    }
+    for (const struct pollfd& fd : fds)
+        if (fd.fd >= 0)
+            close(fd.fd);
+    int wait_status = 0;
+    waitpid(pid, &wait_status, 0);
+    result.status = exit_status(wait_status);
+    return result;
+}
+
+ConsoleResult CliTest::run_at_console(const std::vector<std::string>& args, const std::vector<std::string>& keys,
+                                      const RunOptions& options) const
+{
+    ConsoleResult console;
+    Launch launch = prepare(args, options);
+    int master = -1;
+    int slave = -1;
+    EXPECT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    struct termios before;
+    tcgetattr(slave, &before);
+    int out_pipe[2];
+    int err_pipe[2];
+    EXPECT_EQ(pipe(out_pipe), 0);
+    EXPECT_EQ(pipe(err_pipe), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setsid();
+        ioctl(slave, TIOCSCTTY, 0);
+        const int null = open("/dev/null", O_RDONLY);
+        dup2(options.stdin_from_console ? slave : null, 0);
+        dup2(options.stdout_to_console ? slave : out_pipe[1], 1);
+        dup2(slave, 2);
+        close(master);
+        close(out_pipe[0]);
+        close(err_pipe[0]);
+        close(err_pipe[1]);
+        exec_tool(dir_, launch, options);
+    }
+    close(out_pipe[1]);
+    close(err_pipe[0]);
+    close(err_pipe[1]);
+    // The test keeps the terminal open, so its mode can still be read once
+    // the tool has ended.
+    std::size_t next_key = 0;
+    int wait_status = 0;
+    bool ended = false;
+    const auto until = std::chrono::steady_clock::now() + RUN_DEADLINE;
+    struct pollfd fds[2] = {{master, POLLIN, 0}, {out_pipe[0], POLLIN, 0}};
+    std::string* texts[2] = {&console.console, &console.result.out};
+    for (;;) {
+        const bool ready = poll(fds, 2, 50) > 0;
+        for (int i = 0; ready && i < 2; ++i)
+            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0 && !drain(fds[i].fd, texts[i]))
+                fds[i].fd = -1;
+        if (ready)
+            continue;
+        // Nothing more to read just now: answer a waiting question, or see
+        // whether the tool has ended.
+        if (count_of(console.console, QUESTION_END) > static_cast<std::size_t>(console.questions) && !ended) {
+            if (options.signal_at_question == 0 && next_key == keys.size()) {
+                ADD_FAILURE() << "a question no key was given for; the console shows:\n" << console.console;
+                kill(pid, SIGKILL);
+                waitpid(pid, &wait_status, 0);
+                break;
+            }
+            if (!wait_for_raw(slave))
+                console.raw_at_every_question = false;
+            ++console.questions;
+            if (options.signal_at_question != 0)
+                kill(pid, options.signal_at_question);
+            else
+                EXPECT_EQ(::write(master, keys[next_key].data(), keys[next_key].size()),
+                          static_cast<ssize_t>(keys[next_key].size()));
+            ++next_key;
+            continue;
+        }
+        if (ended && fds[1].fd < 0)
+            break;
+        if (!ended && waitpid(pid, &wait_status, WNOHANG) == pid)
+            ended = true;
+        if (std::chrono::steady_clock::now() > until) {
+            ADD_FAILURE() << "bankcut did not finish in time; the console shows:\n" << console.console;
+            kill(pid, SIGKILL);
+            waitpid(pid, &wait_status, 0);
+            break;
+        }
+    }
+    console.result.status = exit_status(wait_status);
+    struct termios after;
+    tcgetattr(slave, &after);
+    console.mode_restored = same_mode(before, after);
+    ioctl(slave, FIONREAD, &console.unread_input);
+    close(out_pipe[0]);
+    close(master);
+    close(slave);
+    return console;
+}
