@@ -34,8 +34,6 @@ void forget(std::FILE* stream)
 // Asks whether the existing file may be replaced; true only for Y or y.
 bool user_allows_overwrite(const char* name)
 {
-    // The reports so far must stand on the console before the question.
-    std::fflush(stdout);
     print_message(MSG_OVERWRITE_QUESTION, name);
     const int key = platform_read_key();
     print_message(MSG_ANSWER_END);

@@ -69,5 +69,10 @@ void print_text(std::FILE* stream, const char* text, const char* name)
 void print_message(Message message, const char* name)
 {
     const MessageText& entry = MESSAGES[message];
+    // Whatever standard output holds goes first, so that the reports stand
+    // before a question on the console, and in their order when both
+    // streams go to one file.
+    if (!entry.on_stdout)
+        std::fflush(stdout);
     print_text(entry.on_stdout ? stdout : stderr, entry.text.bytes, name);
 }

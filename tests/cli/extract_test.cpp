@@ -176,6 +176,19 @@ TEST_F(Extraction, ExistingFileIsKeptWithoutAConsole)
     EXPECT_EQ(read("b.pcm"), "one");
 }
 
+TEST_F(Extraction, OutputAndErrorsKeepTheirOrderInOneFile)
+{
+    write("bos.PDX", make_bank({"zero", "one", "two"}, 3));
+    write("bos.PDL", "0 a.pcm\n1 b.pcm\n2 c.pcm\n");
+    write("b.pcm", "precious");
+    RunOptions options;
+    options.stderr_to_stdout = true;
+    const Result result = run({"bos", "bos"}, options);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, banner() + extracted("a.pcm") + question("b.pcm") + ANSWER_END + skipped() +
+                              extracted("c.pcm") + finished());
+}
+
 TEST_F(Extraction, SecondLineWithTheSameNameAsksFirst)
 {
     write("bos.PDX", make_bank({"zero", "one"}, 2));

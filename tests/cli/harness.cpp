@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "common/convert.h"
@@ -316,54 +317,107 @@ bool wait_for_raw(int tty)
 
 }  // namespace
 
-Result CliTest::run(const std::vector<std::string>& args, const RunOptions& options) const
+namespace {
+
+// A running tool and the pipes its output comes through.
+struct Child {
+    pid_t pid = -1;
+    int out = -1;  // its standard output, unless that is the console
+    int err = -1;  // its standard error, unless that is the console
+};
+
+// Starts the tool in the folder. With a console (a terminal's slave side)
+// its standard error, and on request its input and output, are that
+// terminal, which becomes its controlling terminal; without one, it has no
+// controlling terminal at all, so no one can answer its questions.
+Child start_tool(const std::string& dir, const std::vector<std::string>& args, const RunOptions& options,
+                 int console)
 {
     Launch launch = prepare(args, options);
     int out_pipe[2];
     int err_pipe[2];
-    EXPECT_EQ(pipe(out_pipe), 0);
-    EXPECT_EQ(pipe(err_pipe), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // A session of its own: the tool has no controlling terminal, so no
-        // one can answer its questions.
+    EXPECT_EQ(pipe2(out_pipe, O_CLOEXEC), 0);
+    EXPECT_EQ(pipe2(err_pipe, O_CLOEXEC), 0);
+    Child child;
+    child.pid = fork();
+    if (child.pid == 0) {
         setsid();
         const int null = open("/dev/null", O_RDONLY);
-        dup2(null, 0);
-        dup2(out_pipe[1], 1);
-        dup2(err_pipe[1], 2);
-        close(out_pipe[0]);
-        close(err_pipe[0]);
-        exec_tool(dir_, launch, options);
+        const bool has_console = console >= 0;
+        if (has_console)
+            ioctl(console, TIOCSCTTY, 0);
+        dup2(has_console && options.stdin_from_console ? console : null, 0);
+        dup2(has_console && options.stdout_to_console ? console : out_pipe[1], 1);
+        dup2(has_console ? console : options.stderr_to_stdout ? out_pipe[1] : err_pipe[1], 2);
+        exec_tool(dir, launch, options);
     }
     close(out_pipe[1]);
     close(err_pipe[1]);
-    Result result;
-    struct pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
-    std::string* texts[2] = {&result.out, &result.err};
-    int open_count = 2;
+    child.out = out_pipe[0];
+    child.err = err_pipe[0];
+    return child;
+}
+
+struct Stream {
+    int fd;
+    std::string* text;
+};
+
+// Collects what the tool writes to the streams until it has ended and all
+// of it has been read. Whenever nothing has come for a moment, on_idle runs;
+// it may act on what was read so far (answer a question, say). Returns the
+// tool's exit status.
+int collect(Child& child, std::vector<Stream> streams, const std::function<void()>& on_idle)
+{
+    std::vector<struct pollfd> fds;
+    for (const Stream& stream : streams)
+        fds.push_back({stream.fd, POLLIN, 0});
+    int wait_status = 0;
+    bool ended = false;
     const auto until = std::chrono::steady_clock::now() + RUN_DEADLINE;
-    while (open_count > 0 && std::chrono::steady_clock::now() < until) {
-        if (poll(fds, 2, 100) <= 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0 && !drain(fds[i].fd, texts[i])) {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open_count;
+    for (;;) {
+        if (poll(fds.data(), fds.size(), 50) > 0) {
+            for (std::size_t i = 0; i < fds.size(); ++i) {
+                if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0 && !drain(fds[i].fd, streams[i].text)) {
+                    close(fds[i].fd);
+                    fds[i].fd = -1;
+                }
             }
+            continue;
+        }
+        // A terminal's master side never ends while the test holds the
+        // slave; pipes end when the tool has gone.
+        const bool pipes_done = std::all_of(fds.begin(), fds.end(), [](const struct pollfd& fd) {
+            return fd.fd < 0 || isatty(fd.fd);
+        });
+        if (ended && pipes_done)
+            break;
+        if (!ended && waitpid(child.pid, &wait_status, WNOHANG) == child.pid) {
+            ended = true;
+            continue;
+        }
+        if (!ended)
+            on_idle();
+        if (std::chrono::steady_clock::now() > until) {
+            ADD_FAILURE() << "bankcut did not finish in time";
+            kill(child.pid, SIGKILL);
+            waitpid(child.pid, &wait_status, 0);
+            break;
         }
     }
-    if (open_count > 0) {
-        ADD_FAILURE() << "bankcut did not finish in time";
-        kill(pid, SIGKILL);
-    }
     for (const struct pollfd& fd : fds)
-        if (fd.fd >= 0)
+        if (fd.fd >= 0 && !isatty(fd.fd))
             close(fd.fd);
-    int wait_status = 0;
-    waitpid(pid, &wait_status, 0);
-    result.status = exit_status(wait_status);
+    return exit_status(wait_status);
+}
+
+}  // namespace
+
+Result CliTest::run(const std::vector<std::string>& args, const RunOptions& options) const
+{
+    Result result;
+    Child child = start_tool(dir_, args, options, -1);
+    result.status = collect(child, {{child.out, &result.out}, {child.err, &result.err}}, [] {});
     return result;
 }
 
@@ -371,85 +425,41 @@ ConsoleResult CliTest::run_at_console(const std::vector<std::string>& args, cons
                                       const RunOptions& options) const
 {
     ConsoleResult console;
-    Launch launch = prepare(args, options);
     int master = -1;
     int slave = -1;
     EXPECT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    // The test keeps the slave side open too, so the terminal's mode can
+    // still be read once the tool has ended.
     struct termios before;
     tcgetattr(slave, &before);
-    int out_pipe[2];
-    int err_pipe[2];
-    EXPECT_EQ(pipe(out_pipe), 0);
-    EXPECT_EQ(pipe(err_pipe), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setsid();
-        ioctl(slave, TIOCSCTTY, 0);
-        const int null = open("/dev/null", O_RDONLY);
-        dup2(options.stdin_from_console ? slave : null, 0);
-        dup2(options.stdout_to_console ? slave : out_pipe[1], 1);
-        dup2(slave, 2);
-        close(master);
-        close(out_pipe[0]);
-        close(err_pipe[0]);
-        close(err_pipe[1]);
-        exec_tool(dir_, launch, options);
-    }
-    close(out_pipe[1]);
-    close(err_pipe[0]);
-    close(err_pipe[1]);
-    // The test keeps the terminal open, so its mode can still be read once
-    // the tool has ended.
+    Child child = start_tool(dir_, args, options, slave);
+    close(child.err);
     std::size_t next_key = 0;
-    int wait_status = 0;
-    bool ended = false;
-    const auto until = std::chrono::steady_clock::now() + RUN_DEADLINE;
-    struct pollfd fds[2] = {{master, POLLIN, 0}, {out_pipe[0], POLLIN, 0}};
-    std::string* texts[2] = {&console.console, &console.result.out};
-    for (;;) {
-        const bool ready = poll(fds, 2, 50) > 0;
-        for (int i = 0; ready && i < 2; ++i)
-            if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0 && !drain(fds[i].fd, texts[i]))
-                fds[i].fd = -1;
-        if (ready)
-            continue;
-        // Nothing more to read just now: answer a waiting question, or see
-        // whether the tool has ended.
-        if (count_of(console.console, QUESTION_END) > static_cast<std::size_t>(console.questions) && !ended) {
-            if (options.signal_at_question == 0 && next_key == keys.size()) {
-                ADD_FAILURE() << "a question no key was given for; the console shows:\n" << console.console;
-                kill(pid, SIGKILL);
-                waitpid(pid, &wait_status, 0);
-                break;
-            }
-            if (!wait_for_raw(slave))
-                console.raw_at_every_question = false;
-            ++console.questions;
-            if (options.signal_at_question != 0)
-                kill(pid, options.signal_at_question);
-            else
-                EXPECT_EQ(::write(master, keys[next_key].data(), keys[next_key].size()),
-                          static_cast<ssize_t>(keys[next_key].size()));
-            ++next_key;
-            continue;
+    const auto answer_waiting_question = [&] {
+        if (count_of(console.console, QUESTION_END) <= static_cast<std::size_t>(console.questions))
+            return;
+        if (options.signal_at_question == 0 && next_key == keys.size()) {
+            ADD_FAILURE() << "a question no key was given for; the console shows:\n" << console.console;
+            kill(child.pid, SIGKILL);
+            return;
         }
-        if (ended && fds[1].fd < 0)
-            break;
-        if (!ended && waitpid(pid, &wait_status, WNOHANG) == pid)
-            ended = true;
-        if (std::chrono::steady_clock::now() > until) {
-            ADD_FAILURE() << "bankcut did not finish in time; the console shows:\n" << console.console;
-            kill(pid, SIGKILL);
-            waitpid(pid, &wait_status, 0);
-            break;
-        }
-    }
-    console.result.status = exit_status(wait_status);
+        if (!wait_for_raw(slave))
+            console.raw_at_every_question = false;
+        ++console.questions;
+        if (options.signal_at_question != 0)
+            kill(child.pid, options.signal_at_question);
+        else
+            EXPECT_EQ(::write(master, keys[next_key].data(), keys[next_key].size()),
+                      static_cast<ssize_t>(keys[next_key].size()));
+        ++next_key;
+    };
+    console.result.status =
+        collect(child, {{master, &console.console}, {child.out, &console.result.out}}, answer_waiting_question);
     struct termios after;
     tcgetattr(slave, &after);
     console.mode_restored = same_mode(before, after);
     ioctl(slave, FIONREAD, &console.unread_input);
-    close(out_pipe[0]);
     close(master);
     close(slave);
     return console;

@@ -51,6 +51,7 @@ struct RunOptions {
     std::string locale_path;              // LOCPATH, when a test made its own locales
     rlim_t file_size_limit = RLIM_INFINITY;
     rlim_t address_space_limit = RLIM_INFINITY;
+    bool stderr_to_stdout = false;        // both streams into one pipe, as 2>&1 does
     bool stdin_from_console = false;      // console runs: stdin is the terminal, not /dev/null
     bool stdout_to_console = false;       // console runs: stdout is the terminal, not a pipe
     int signal_at_question = 0;           // console runs: sent instead of the next key
