@@ -1,5 +1,8 @@
 // Failures during the walk: each prints its message, keeps what was written
 // before it, and ends the run with status 255 (-1).
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,6 +104,46 @@ TEST_F(Failure, ShortWriteDeletesThePartialFile)
         EXPECT_EQ(files(), (Names{"a.pcm", "bos.PDL", "bos.PDX"}));
         EXPECT_EQ(read("a.pcm"), sample_bytes(900, 1));
     }
+}
+
+// Makes a folder append-only for as long as it lives: files can be made in
+// it but, even by root, not removed.
+struct AppendOnlyFolder {
+    explicit AppendOnlyFolder(const std::string& path) : fd(open(path.c_str(), O_RDONLY | O_DIRECTORY))
+    {
+        int flags = 0;
+        set = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+              (flags |= FS_APPEND_FL, ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    }
+    ~AppendOnlyFolder()
+    {
+        int flags = 0;
+        if (set && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags &= ~FS_APPEND_FL;
+            ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd >= 0)
+            close(fd);
+    }
+    int fd;
+    bool set = false;
+};
+
+TEST_F(Failure, PartialFileThatCannotBeDeleted)
+{
+    ASSERT_EQ(mkdir(path("kept").c_str(), 0755), 0);
+    write("bos.PDX", make_bank({sample_bytes(5000, 1)}, 1));
+    write("bos.PDL", "0 kept/big.pcm\n");
+    const AppendOnlyFolder folder(path("kept"));
+    if (!folder.set)
+        GTEST_SKIP() << "this file system or user cannot make a folder append-only";
+    RunOptions options;
+    options.file_size_limit = 1000;
+    const Result result = run({"bos", "bos"}, options);
+    EXPECT_EQ(result.status, 255);
+    EXPECT_EQ(result.out, banner());
+    EXPECT_EQ(result.err, disk_full() + delete_failure("kept/big.pcm"));
+    EXPECT_EQ(read("kept/big.pcm").size(), 1000u);
 }
 
 TEST_F(Failure, SampleTooLargeForMemory)

@@ -118,6 +118,11 @@ std::string disk_full()
     return text("ディスクが一杯です。\n");
 }
 
+std::string delete_failure(const std::string& name)
+{
+    return named("`", name, "' が削除できません。\n\n");
+}
+
 // ---- banks ----------------------------------------------------------------
 
 std::string bank_entry(std::uint32_t offset, std::uint32_t length)
@@ -383,6 +388,9 @@ int collect(Child& child, std::vector<Stream> streams, const std::function<void(
                     fds[i].fd = -1;
                 }
             }
+            // With every stream at its end the tool has gone, or is going.
+            if (std::all_of(fds.begin(), fds.end(), [](const struct pollfd& fd) { return fd.fd < 0; }))
+                break;
             continue;
         }
         // A terminal's master side never ends while the test holds the
@@ -401,10 +409,11 @@ int collect(Child& child, std::vector<Stream> streams, const std::function<void(
         if (std::chrono::steady_clock::now() > until) {
             ADD_FAILURE() << "bankcut did not finish in time";
             kill(child.pid, SIGKILL);
-            waitpid(child.pid, &wait_status, 0);
             break;
         }
     }
+    if (!ended)
+        waitpid(child.pid, &wait_status, 0);
     for (const struct pollfd& fd : fds)
         if (fd.fd >= 0 && !isatty(fd.fd))
             close(fd.fd);

@@ -33,6 +33,7 @@ std::string seek_failure();
 std::string list_access_failure();
 std::string out_of_memory();
 std::string disk_full();
+std::string delete_failure(const std::string& name);
 const std::string ANSWER_END = "\n\n";
 
 // A bank whose directory has the given number of entries, the samples
