@@ -10,7 +10,7 @@ PREFIX ?= /usr/local
 WERROR ?= OFF
 SANITIZE ?= OFF
 
-.PHONY: all configure demo check install clean
+.PHONY: all configure demo check bench install clean
 
 all: configure
 	cmake --build $(BUILD)
@@ -30,6 +30,13 @@ demo: all
 
 check: all
 	ctest --test-dir $(BUILD) --output-on-failure
+
+# Speed and memory on generated banks (BENCH_MIB MiB samples, BENCH_COUNT of them).
+BENCH_MIB ?= 64
+BENCH_COUNT ?= 8
+bench: configure
+	cmake --build $(BUILD) --target bankcut_bench
+	$(BUILD)/bankcut_bench $(BENCH_MIB) $(BENCH_COUNT)
 
 install: all
 	cmake --install $(BUILD) --prefix $(PREFIX)

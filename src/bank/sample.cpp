@@ -15,14 +15,28 @@ std::uint32_t big_endian_32(const unsigned char* bytes)
            std::uint32_t{bytes[2]} << 8 | std::uint32_t{bytes[3]};
 }
 
-// Takes room for a sample of the given length, and one byte more. The size
-// is computed in 64 bits, so no length wraps round to a small buffer.
-unsigned char* allocate_sample(std::uint32_t length)
+unsigned char* g_sample = nullptr;  // the buffer samples are read into, kept from one to the next
+std::uint64_t g_sample_size = 0;    // its size in bytes
+
+// Gives room for a sample of the given length, and one byte more. The room
+// is kept for the next sample and only grows: fresh memory for every sample
+// would cost more than copying the sample itself. The size is computed in 64
+// bits, so no length wraps round to a small buffer.
+unsigned char* sample_buffer(std::uint32_t length)
 {
     const std::uint64_t size = std::uint64_t{length} + 1;
+    if (size <= g_sample_size)
+        return g_sample;
+    // The old room goes first, so that only one sample is ever held.
+    std::free(g_sample);
+    g_sample = nullptr;
+    g_sample_size = 0;
     if (static_cast<std::size_t>(size) != size)
         return nullptr;
-    return static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(size)));
+    g_sample = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(size)));
+    if (g_sample != nullptr)
+        g_sample_size = size;
+    return g_sample;
 }
 
 // Writes the sample and makes sure it reached the file: a write that the
@@ -53,7 +67,7 @@ int extract_sample(std::int32_t number, const char* name, std::FILE* bank)
     (void)std::fread(raw, 1, sizeof raw, bank);
     const BankEntry entry = decode_bank_entry(raw);
 
-    unsigned char* sample = allocate_sample(entry.length);
+    unsigned char* sample = sample_buffer(entry.length);
     if (sample == nullptr) {
         print_message(MSG_OUT_OF_MEMORY);
         end_run(-1);
@@ -71,7 +85,6 @@ int extract_sample(std::int32_t number, const char* name, std::FILE* bank)
     if (status == OPEN_FAILED)
         end_run(-1);
     if (status == OPEN_DECLINED) {
-        std::free(sample);
         print_message(MSG_SKIPPED);
         return -1;
     }
@@ -86,6 +99,5 @@ int extract_sample(std::int32_t number, const char* name, std::FILE* bank)
     }
     print_message(MSG_EXTRACTED, name);
     close_unchecked(output);
-    std::free(sample);
     return 0;
 }
