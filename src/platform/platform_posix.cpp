@@ -117,8 +117,9 @@ bool read_byte(int fd, unsigned char* byte, int wait_ms)
 }
 
 // Reads what is left of an escape sequence, so none of it reaches the shell
-// after the run: CSI sequences up to their final byte, SS3 sequences and
-// Alt+key pairs one byte further.
+// after the run: CSI sequences up to their final byte (the Linux console's
+// "ESC [ [ A" for F1 included), SS3 sequences and Alt+key pairs one byte
+// further.
 void skip_escape_sequence(int fd)
 {
     unsigned char byte = 0;
@@ -131,7 +132,7 @@ void skip_escape_sequence(int fd)
     if (byte != '[')
         return;
     for (int i = 0; i < MAX_SEQUENCE && read_byte(fd, &byte, KEY_REST_MS); ++i)
-        if (byte >= 0x40 && byte <= 0x7E)
+        if (byte >= 0x40 && byte <= 0x7E && !(i == 0 && byte == '['))
             return;
 }
 

@@ -48,6 +48,8 @@ TEST_F(Console, OnlyYReplacesTheFile)
         {"arrow key", "\x1b[A", "", false},
         {"function key", "\x1bOP", "", false},
         {"shifted arrow key", "\x1b[1;2C", "", false},
+        {"Linux console F1", "\x1b[[A", "", false},
+        {"Alt+y", "\x1by", "", false},
         {"two-byte character", "\xc3\xbf", "\xc3\xbf", false},
         {"three-byte character", "\xef\xbc\xb9", "\xef\xbc\xb9", false},
     };
