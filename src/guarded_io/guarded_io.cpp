@@ -9,7 +9,7 @@
 
 namespace {
 
-// The bank, the list and one output file are open at the most.
+// The bank, the list and one output file are open at the most; one slot spare.
 constexpr std::size_t MAX_OPEN_STREAMS = 4;
 
 std::FILE* g_open_streams[MAX_OPEN_STREAMS];  // streams open_guarded handed out, not yet closed
