@@ -262,9 +262,10 @@ std::FILE* platform_open(const char* name, const char* mode)
     if (stream == nullptr)
         return nullptr;
     // Linux opens a directory for reading, and every read of it then fails
-    // or finds nothing; for this tool a directory is never the file asked for.
+    // or finds nothing; for this tool a directory is never the file asked
+    // for. A writing open of one fails by itself.
     struct stat status;
-    if (fstat(fileno(stream), &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (mode[0] == 'r' && fstat(fileno(stream), &status) == 0 && S_ISDIR(status.st_mode)) {
         std::fclose(stream);
         errno = EISDIR;
         return nullptr;
