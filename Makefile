@@ -4,13 +4,14 @@
 #   WERROR=ON       treat warnings as errors
 #   SANITIZE=ON     build with AddressSanitizer and UndefinedBehaviorSanitizer
 #   CXX=clang++     the compiler (read when BUILD is configured first)
+#   BUILD_WIN=dir   build folder of `make windows` (default: build-win)
 
 BUILD ?= build
 PREFIX ?= /usr/local
 WERROR ?= OFF
 SANITIZE ?= OFF
 
-.PHONY: all configure demo check bench install clean
+.PHONY: all configure demo check bench install clean windows check-windows
 
 all: configure
 	cmake --build $(BUILD)
@@ -41,5 +42,18 @@ bench: configure
 install: all
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# bankcut.exe for 64-bit Windows, cross-built with MinGW-w64 into BUILD_WIN.
+BUILD_WIN ?= build-win
+windows:
+	cmake -S . -B $(BUILD_WIN) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+		-DBANKCUT_TESTS=OFF -DBANKCUT_WERROR=$(WERROR) >/dev/null
+	cmake --build $(BUILD_WIN)
+
+# The command-line tests once more, against bankcut.exe under Wine, in a
+# Wine prefix of their own that is made first and removed afterwards.
+check-windows: all windows
+	BUILD=$(BUILD) BUILD_WIN=$(BUILD_WIN) tests/wine/check
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD_WIN)

@@ -15,55 +15,60 @@ constexpr UINT CODE_PAGE_932 = 932;
 // The character Ctrl+C gives when the console does not process it itself.
 constexpr wchar_t CTRL_C = 0x03;
 
-HANDLE g_wide_stdout = nullptr;  // the console standard output is, when texts go to it as UTF-16
-HANDLE g_wide_stderr = nullptr;  // the same for standard error
+HANDLE g_stdout_console = nullptr;  // the console standard output writes to, if it does
+HANDLE g_stderr_console = nullptr;  // the console standard error writes to, if it does
 HANDLE g_key_input = INVALID_HANDLE_VALUE;  // the console input while a key is being read
 DWORD g_saved_mode = 0;                     // its mode before the read, put back on every way out
 
-// The console a standard stream writes to when the texts must reach it as
-// UTF-16, or null when its bytes can go out as they are: a file, a pipe, or a
-// console that reads code page 932 itself.
-HANDLE wide_console(DWORD which)
+// The console a standard stream writes to, or null for a file or a pipe.
+HANDLE console_of(DWORD which)
 {
     HANDLE handle = GetStdHandle(which);
     DWORD mode = 0;
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode))
         return nullptr;
-    return GetConsoleOutputCP() == CODE_PAGE_932 ? nullptr : handle;
+    return handle;
 }
 
-// Writes code page 932 bytes to a console as UTF-16, each line feed as CR LF
-// the way a text stream writes it. Returns false when nothing could be
-// written that way.
-bool write_wide(HANDLE console, const char* text, std::size_t length)
+// Writes code page 932 text to a console: as it is when the console reads
+// code page 932, as UTF-16 otherwise, so that it reads right whatever the
+// console is set to. Each line feed goes out as CR LF, as a text stream
+// writes it. The C runtime is passed by: on the way to a console it reads
+// the bytes in its own locale, which is not code page 932. Returns false
+// when the text could not be prepared.
+bool write_console(HANDLE console, const char* text, std::size_t length)
 {
-    if (length == 0)
-        return true;
-    const int in_length = static_cast<int>(length);
-    const int count = MultiByteToWideChar(CODE_PAGE_932, 0, text, in_length, nullptr, 0);
-    if (count <= 0)
+    // 0x0A is never part of a code page 932 character, so a carriage
+    // return can go before each one in the bytes.
+    char* lines = static_cast<char*>(std::malloc(2 * length + 1));
+    if (lines == nullptr)
         return false;
-    // Room for a carriage return before every character, at the most.
-    wchar_t* wide = static_cast<wchar_t*>(std::malloc(2 * static_cast<std::size_t>(count) * sizeof(wchar_t)));
-    if (wide == nullptr)
-        return false;
-    wchar_t* converted = wide + count;
-    MultiByteToWideChar(CODE_PAGE_932, 0, text, in_length, converted, count);
-    DWORD total = 0;
-    for (int i = 0; i < count; ++i) {
-        if (converted[i] == L'\n')
-            wide[total++] = L'\r';
-        wide[total++] = converted[i];
+    DWORD size = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] == '\n')
+            lines[size++] = '\r';
+        lines[size++] = text[i];
     }
     DWORD done = 0;
-    while (done < total) {
-        DWORD written = 0;
-        if (!WriteConsoleW(console, wide + done, total - done, &written, nullptr) || written == 0)
-            break;
-        done += written;
+    DWORD written = 0;
+    if (GetConsoleOutputCP() == CODE_PAGE_932) {
+        while (done < size && WriteConsoleA(console, lines + done, size - done, &written, nullptr) && written > 0)
+            done += written;
+        std::free(lines);
+        return true;
+    }
+    const int count = MultiByteToWideChar(CODE_PAGE_932, 0, lines, static_cast<int>(size), nullptr, 0);
+    wchar_t* wide = count > 0 ? static_cast<wchar_t*>(std::malloc(static_cast<std::size_t>(count) * sizeof(wchar_t)))
+                              : nullptr;
+    if (wide != nullptr) {
+        MultiByteToWideChar(CODE_PAGE_932, 0, lines, static_cast<int>(size), wide, count);
+        const DWORD total = static_cast<DWORD>(count);
+        while (done < total && WriteConsoleW(console, wide + done, total - done, &written, nullptr) && written > 0)
+            done += written;
     }
     std::free(wide);
-    return true;
+    std::free(lines);
+    return wide != nullptr || size == 0;
 }
 
 // Whether the key is a modifier or lock key, which the user presses on the
@@ -103,11 +108,15 @@ void echo(const wchar_t* characters, DWORD count)
 }
 
 // Puts the console input back as it was when Ctrl+Break, closing the window
-// or logging off ends the process during the read; the default handling,
-// which ends the process, follows.
-BOOL WINAPI restore_on_stop(DWORD)
+// or logging off ends the process during the read. Ctrl+C and Ctrl+Break end
+// it here with the status Windows' own handler gives, also under a console
+// that signals Ctrl+C although it was asked to pass it on as a key; the
+// other events go on to the default handling, which ends the process.
+BOOL WINAPI restore_on_stop(DWORD event)
 {
     SetConsoleMode(g_key_input, g_saved_mode);
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)
+        ExitProcess(STATUS_CONTROL_C_EXIT);
     return FALSE;
 }
 
@@ -149,17 +158,21 @@ void platform_start_output(const char* const*, std::size_t)
     // Every text of the tool has a UTF-16 form, so there is nothing to
     // check; only where each stream goes matters. Standard output and error
     // stay text streams, so a line feed goes to a file or pipe as CR LF.
-    g_wide_stdout = wide_console(STD_OUTPUT_HANDLE);
-    g_wide_stderr = wide_console(STD_ERROR_HANDLE);
+    g_stdout_console = console_of(STD_OUTPUT_HANDLE);
+    g_stderr_console = console_of(STD_ERROR_HANDLE);
+    // The C runtime buffers standard error when it goes to a file or pipe;
+    // unbuffered, its messages keep their place among the reports when
+    // both streams go to one file.
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
 void platform_write_text(std::FILE* stream, const char* text, std::size_t length)
 {
-    HANDLE console = stream == stdout ? g_wide_stdout : stream == stderr ? g_wide_stderr : nullptr;
+    HANDLE console = stream == stdout ? g_stdout_console : stream == stderr ? g_stderr_console : nullptr;
     if (console != nullptr) {
         // Whatever the stream still buffers goes first, to keep the order.
         std::fflush(stream);
-        if (write_wide(console, text, length))
+        if (write_console(console, text, length))
             return;
     }
     std::fwrite(text, 1, length, stream);

@@ -7,18 +7,6 @@
 
 namespace {
 
-// What a terminal shows of text the tool wrote: its line feeds come as CR LF.
-std::string on_terminal(const std::string& written)
-{
-    std::string shown;
-    for (char c : written) {
-        if (c == '\n')
-            shown += '\r';
-        shown += c;
-    }
-    return shown;
-}
-
 class Console : public CliTest {
 protected:
     void SetUp() override
@@ -28,6 +16,8 @@ protected:
         write("bos.PDL", "0 a.pcm\n");
         write("a.pcm", "old file");
     }
+
+    const Encoding shown_ = console_encoding();
 };
 
 TEST_F(Console, OnlyYReplacesTheFile)
@@ -63,8 +53,8 @@ TEST_F(Console, OnlyYReplacesTheFile)
         EXPECT_TRUE(console.mode_restored);
         // Every byte of the key was read: nothing is left for the shell.
         EXPECT_EQ(console.unread_input, 0);
-        EXPECT_EQ(console.console, on_terminal(question("a.pcm")) + c.echo +
-                                       on_terminal(ANSWER_END + finished()));
+        EXPECT_EQ(console.console, on_terminal(question("a.pcm", shown_)) + c.echo +
+                                       on_terminal(answer_end() + finished(shown_)));
         EXPECT_EQ(console.result.out, banner() + (c.replaces ? extracted("a.pcm") : skipped()));
         EXPECT_EQ(read("a.pcm"), c.replaces ? "new sample" : "old file");
         EXPECT_EQ(files(), (std::vector<std::string>{"a.pcm", "bos.PDL", "bos.PDX"}));
@@ -80,9 +70,10 @@ TEST_F(Console, EachExistingFileGetsItsOwnQuestion)
     const ConsoleResult console = run_at_console({"bos", "bos"}, {"y", "n", "Y"});
     EXPECT_EQ(console.result.status, 0);
     EXPECT_EQ(console.questions, 3);
-    EXPECT_EQ(console.console, on_terminal(question("a.pcm")) + "y" + on_terminal(ANSWER_END) +
-                                   on_terminal(question("b.pcm")) + "n" + on_terminal(ANSWER_END) +
-                                   on_terminal(question("c.pcm")) + "Y" + on_terminal(ANSWER_END + finished()));
+    EXPECT_EQ(console.console, on_terminal(question("a.pcm", shown_)) + "y" + on_terminal(answer_end()) +
+                                   on_terminal(question("b.pcm", shown_)) + "n" + on_terminal(answer_end()) +
+                                   on_terminal(question("c.pcm", shown_)) + "Y" +
+                                   on_terminal(answer_end() + finished(shown_)));
     EXPECT_EQ(console.result.out, banner() + extracted("a.pcm") + skipped() + extracted("c.pcm"));
     EXPECT_EQ(read("a.pcm"), "zero");
     EXPECT_EQ(read("b.pcm"), "old b");
@@ -98,32 +89,31 @@ TEST_F(Console, ReportsBeforeTheQuestionShowFirst)
     options.stdout_to_console = true;
     const ConsoleResult console = run_at_console({"bos", "bos"}, {"y"}, options);
     EXPECT_EQ(console.result.status, 0);
-    EXPECT_EQ(console.console, on_terminal(banner() + extracted("b.pcm") + question("a.pcm")) + "y" +
-                                   on_terminal(ANSWER_END + extracted("a.pcm") + finished()));
+    EXPECT_EQ(console.console, on_terminal(banner(shown_) + extracted("b.pcm", shown_) + question("a.pcm", shown_)) +
+                                   "y" + on_terminal(answer_end() + extracted("a.pcm", shown_) + finished(shown_)));
     EXPECT_TRUE(console.mode_restored);
     EXPECT_EQ(read("a.pcm"), "zero");
 }
 
+TEST_F(Console, CtrlCAtTheQuestionStopsTheRun)
+{
+    const ConsoleResult console = run_at_console({"bos", "bos"}, {"\x03"});
+    EXPECT_EQ(console.result.status, interrupted_status()) << console.console;
+    EXPECT_TRUE(console.mode_restored);
+    EXPECT_EQ(console.result.out, banner());
+    EXPECT_EQ(read("a.pcm"), "old file");
+    EXPECT_EQ(files(), (std::vector<std::string>{"a.pcm", "bos.PDL", "bos.PDX"}));
+}
+
 TEST_F(Console, SignalAtTheQuestionRestoresTheTerminal)
 {
-    struct Case {
-        const char* what;
-        std::string key;
-        int signal;
-    };
-    const Case cases[] = {
-        {"Ctrl-C", "\x03", 0},
-        {"SIGINT", "", SIGINT},
-        {"SIGTERM", "", SIGTERM},
-        {"SIGHUP", "", SIGHUP},
-        {"SIGQUIT", "", SIGQUIT},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    LINUX_ONLY("Windows programs get no POSIX signals; Ctrl+C is the case both share");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(signal);
         RunOptions options;
-        options.signal_at_question = c.signal;
-        const ConsoleResult console = run_at_console({"bos", "bos"}, {c.key}, options);
-        EXPECT_EQ(console.result.status, 128 + (c.signal != 0 ? c.signal : SIGINT));
+        options.signal_at_question = signal;
+        const ConsoleResult console = run_at_console({"bos", "bos"}, {}, options);
+        EXPECT_EQ(console.result.status, 128 + signal);
         EXPECT_TRUE(console.mode_restored);
         EXPECT_EQ(read("a.pcm"), "old file");
         EXPECT_EQ(console.result.out, banner());

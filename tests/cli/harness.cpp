@@ -29,21 +29,91 @@ constexpr auto RUN_DEADLINE = std::chrono::seconds(30);
 
 const char* const QUESTION_END = "[Y / Other] ";
 
+// How Wine reports a process that Ctrl+C ended: the low byte of
+// STATUS_CONTROL_C_EXIT.
+constexpr int WINE_INTERRUPTED_STATUS = 0x3A;
+
+// The wine program on the test's own PATH.
+std::string wine_program()
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const std::string candidate = folder + "/wine";
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return "/usr/bin/wine";
+}
+
 }  // namespace
+
+// ---- the build under test -------------------------------------------------
+
+bool under_wine()
+{
+    static const bool wine = std::getenv("BANKCUT_WINE_EXE") != nullptr && *std::getenv("BANKCUT_WINE_EXE") != '\0';
+    return wine;
+}
+
+std::string host_name(const std::string& name)
+{
+    if (!under_wine())
+        return name;
+    std::string host = cp932_to_utf8(name);
+    std::replace(host.begin(), host.end(), '\\', '/');
+    // Windows drops the dots at the end of a file name.
+    const std::size_t last = host.find_last_of('/') + 1;
+    while (host.size() > last && host.back() == '.')
+        host.pop_back();
+    return host;
+}
+
+std::string on_terminal(const std::string& written)
+{
+    std::string shown;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (written[i] == '\n' && (i == 0 || written[i - 1] != '\r'))
+            shown += '\r';
+        shown += written[i];
+    }
+    return shown;
+}
+
+Encoding console_encoding()
+{
+    return under_wine() ? Encoding::utf8 : Encoding::cp932;
+}
+
+int interrupted_status()
+{
+    return under_wine() ? WINE_INTERRUPTED_STATUS : 128 + SIGINT;
+}
 
 // ---- expected texts -------------------------------------------------------
 
 std::string text(const std::string& readable, Encoding encoding)
 {
+    std::string bytes = readable;
     switch (encoding) {
     case Encoding::cp932:
-        return cp932(readable);
+        bytes = cp932(readable);
+        break;
     case Encoding::euc_jp:
-        return convert(readable, "UTF-8", "EUC-JP");
+        bytes = convert(readable, "UTF-8", "EUC-JP");
+        break;
     case Encoding::utf8:
         break;
     }
-    return readable;
+    // Windows' text streams write each line feed as CR LF.
+    if (under_wine())
+        bytes = on_terminal(bytes);
+    return bytes;
+}
+
+std::string answer_end()
+{
+    return text("\n\n");
 }
 
 std::string named(const std::string& before, const std::string& name, const std::string& after, Encoding encoding)
@@ -185,11 +255,13 @@ void CliTest::reset()
 
 std::string CliTest::path(const std::string& name) const
 {
-    return dir_ + "/" + name;
+    return dir_ + "/" + host_name(name);
 }
 
 void CliTest::write(const std::string& name, const std::string& bytes) const
 {
+    std::error_code ignored;
+    fs::create_directories(fs::path(path(name)).parent_path(), ignored);
     std::ofstream file(path(name), std::ios::binary);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(file.good()) << name;
@@ -234,16 +306,39 @@ struct Launch {
 Launch prepare(const std::vector<std::string>& args, const RunOptions& options)
 {
     Launch launch;
-    launch.strings.push_back(BANKCUT_BINARY);
+    std::string locale = options.locale;
+    if (under_wine()) {
+        launch.strings.push_back(wine_program());
+        launch.strings.push_back(std::getenv("BANKCUT_WINE_EXE"));
+        // Wine takes the ANSI and console code pages from the locale's
+        // name: 932, as on a Japanese Windows, unless a test asks otherwise.
+        if (locale.empty())
+            locale = "ja_JP.UTF-8";
+    } else {
+        launch.strings.push_back(BANKCUT_BINARY);
+    }
+    if (locale.empty())
+        locale = "C";
     launch.strings.insert(launch.strings.end(), args.begin(), args.end());
     const std::size_t argc = launch.strings.size();
-    launch.strings.push_back("LC_ALL=" + options.locale);
+    launch.strings.push_back("LC_ALL=" + locale);
     launch.strings.push_back("PATH=/usr/bin:/bin");
     // A sanitized build reports a failed allocation as such instead of
     // aborting, so the tool's own out-of-memory path can be seen.
     launch.strings.push_back("ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=1024");
-    if (!options.locale_path.empty())
-        launch.strings.push_back("LOCPATH=" + options.locale_path);
+    std::string locale_path = options.locale_path;
+    // Wine names files on Linux in the locale's encoding, so the Japanese
+    // locale it runs under must exist; the Wine check makes it.
+    if (under_wine() && locale_path.empty() && std::getenv("BANKCUT_WINE_LOCPATH") != nullptr)
+        locale_path = std::getenv("BANKCUT_WINE_LOCPATH");
+    if (!locale_path.empty())
+        launch.strings.push_back("LOCPATH=" + locale_path);
+    if (under_wine()) {
+        for (const char* name : {"WINEPREFIX", "HOME"})
+            if (std::getenv(name) != nullptr)
+                launch.strings.push_back(std::string(name) + "=" + std::getenv(name));
+        launch.strings.push_back("WINEDEBUG=-all");
+    }
     for (std::size_t i = 0; i < launch.strings.size(); ++i)
         (i < argc ? launch.argv : launch.envp).push_back(launch.strings[i].data());
     launch.argv.push_back(nullptr);
@@ -294,6 +389,37 @@ std::size_t count_of(const std::string& haystack, const std::string& needle)
     for (std::size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1))
         ++count;
     return count;
+}
+
+// The text a console shows. Wine's console draws each character between
+// escape sequences that hide and show the cursor, and a blank as a cursor
+// move; those are taken back to plain text, with CR LF line ends.
+std::string console_text(const std::string& received)
+{
+    if (!under_wine())
+        return received;
+    std::string shown;
+    for (std::size_t i = 0; i < received.size(); ++i) {
+        if (received[i] != '\x1b') {
+            // The terminal turns the console's CR LF into CR CR LF.
+            if (!(received[i] == '\r' && received.compare(i, 3, "\r\r\n") == 0))
+                shown += received[i];
+            continue;
+        }
+        if (i + 1 < received.size() && received[i + 1] != '[') {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 2;
+        while (end < received.size() && !(received[end] >= 0x40 && received[end] <= 0x7E))
+            ++end;
+        if (end < received.size() && received[end] == 'C') {
+            const std::string count = received.substr(i + 2, end - i - 2);
+            shown.append(count.empty() ? 1 : static_cast<std::size_t>(std::stoi(count)), ' ');
+        }
+        i = end;
+    }
+    return shown;
 }
 
 bool same_mode(const struct termios& a, const struct termios& b)
@@ -351,7 +477,9 @@ Child start_tool(const std::string& dir, const std::vector<std::string>& args, c
         const bool has_console = console >= 0;
         if (has_console)
             ioctl(console, TIOCSCTTY, 0);
-        dup2(has_console && options.stdin_from_console ? console : null, 0);
+        // Wine gives the program a console only through its standard
+        // input, so there the terminal is always that.
+        dup2(has_console && (options.stdin_from_console || under_wine()) ? console : null, 0);
         dup2(has_console && options.stdout_to_console ? console : out_pipe[1], 1);
         dup2(has_console ? console : options.stderr_to_stdout ? out_pipe[1] : err_pipe[1], 2);
         exec_tool(dir, launch, options);
@@ -434,6 +562,11 @@ ConsoleResult CliTest::run_at_console(const std::vector<std::string>& args, cons
                                       const RunOptions& options) const
 {
     ConsoleResult console;
+    RunOptions console_options = options;
+    // Wine's console writes to the terminal in the locale's encoding, which
+    // must be able to show the Japanese texts.
+    if (under_wine() && console_options.locale.empty())
+        console_options.locale = "C.UTF-8";
     int master = -1;
     int slave = -1;
     EXPECT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
@@ -442,11 +575,11 @@ ConsoleResult CliTest::run_at_console(const std::vector<std::string>& args, cons
     // still be read once the tool has ended.
     struct termios before;
     tcgetattr(slave, &before);
-    Child child = start_tool(dir_, args, options, slave);
+    Child child = start_tool(dir_, args, console_options, slave);
     close(child.err);
     std::size_t next_key = 0;
     const auto answer_waiting_question = [&] {
-        if (count_of(console.console, QUESTION_END) <= static_cast<std::size_t>(console.questions))
+        if (count_of(console_text(console.console), QUESTION_END) <= static_cast<std::size_t>(console.questions))
             return;
         if (options.signal_at_question == 0 && next_key == keys.size()) {
             ADD_FAILURE() << "a question no key was given for; the console shows:\n" << console.console;
@@ -467,6 +600,7 @@ ConsoleResult CliTest::run_at_console(const std::vector<std::string>& args, cons
         collect(child, {{master, &console.console}, {child.out, &console.result.out}}, answer_waiting_question);
     struct termios after;
     tcgetattr(slave, &after);
+    console.console = console_text(console.console);
     console.mode_restored = same_mode(before, after);
     ioctl(slave, FIONREAD, &console.unread_input);
     close(master);

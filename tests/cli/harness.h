@@ -12,10 +12,40 @@
 
 #include "common/convert.h"
 
+// The build the tests run: the Linux binary, or bankcut.exe under Wine when
+// the environment names one in BANKCUT_WINE_EXE (with WINEPREFIX set to a
+// prepared Wine prefix).
+bool under_wine();
+
+// Skips a scenario that has no counterpart on the other platform.
+#define LINUX_ONLY(reason) \
+    if (under_wine())      \
+    GTEST_SKIP() << (reason)
+#define WINDOWS_ONLY(reason) \
+    if (!under_wine())       \
+    GTEST_SKIP() << (reason)
+
+// The name in the scratch folder of the file the tool opens by the given
+// name: the same name on Linux; under Windows a backslash parts folders,
+// trailing dots fall away and the bytes are read in the ANSI code page
+// (932, as on a Japanese Windows).
+std::string host_name(const std::string& name);
+
+// What a terminal shows of text the tool wrote: each line feed as CR LF.
+std::string on_terminal(const std::string& written);
+
+// The exit status that a Ctrl+C at the overwrite question leaves.
+int interrupted_status();
+
 // The encoding the tool's texts are expected in.
 enum class Encoding { cp932, utf8, euc_jp };
 
-// A fixed text written readable (UTF-8), in the expected encoding.
+// The encoding the tool's texts reach a test's terminal in: the bytes as
+// they are on Linux (the tests' locale is C), UTF-8 from Wine's console.
+Encoding console_encoding();
+
+// A fixed text written readable (UTF-8), in the expected encoding, with the
+// line ends of the platform's text streams.
 std::string text(const std::string& readable, Encoding encoding = Encoding::cp932);
 
 // A fixed text with a name between its two parts; the name is raw bytes.
@@ -34,7 +64,7 @@ std::string list_access_failure();
 std::string out_of_memory();
 std::string disk_full();
 std::string delete_failure(const std::string& name);
-const std::string ANSWER_END = "\n\n";
+std::string answer_end();
 
 // A bank whose directory has the given number of entries, the samples
 // following it in order, entry n pointing at sample n.
@@ -47,7 +77,7 @@ std::string bank_entry(std::uint32_t offset, std::uint32_t length);
 std::string sample_bytes(std::size_t length, unsigned seed);
 
 struct RunOptions {
-    std::string locale = "C";             // LC_ALL for the tool
+    std::string locale;                   // LC_ALL for the tool; empty: C, or Japanese under Wine
     std::string folder;                   // where it runs, below the scratch folder
     std::string locale_path;              // LOCPATH, when a test made its own locales
     rlim_t file_size_limit = RLIM_INFINITY;
@@ -66,7 +96,7 @@ struct Result {
 
 struct ConsoleResult {
     Result result;
-    std::string console;          // what the terminal received
+    std::string console;          // what the terminal received (under Wine, its text without cursor moves)
     int questions = 0;            // how many questions were answered
     bool raw_at_every_question = true;
     bool mode_restored = false;   // the terminal mode after the run equals the one before
@@ -86,7 +116,8 @@ protected:
     void write(const std::string& name, const std::string& bytes) const;
     std::string read(const std::string& name) const;
     bool exists(const std::string& name) const;
-    // The names in the scratch folder (recursively), sorted.
+    // The names in the scratch folder (recursively), sorted. Folders given
+    // to write() are made as needed.
     std::vector<std::string> files() const;
 
     // Runs the tool with no console at all.

@@ -27,3 +27,8 @@ std::string cp932(const std::string& utf8)
 {
     return convert(utf8, "UTF-8", "CP932");
 }
+
+std::string cp932_to_utf8(const std::string& bytes)
+{
+    return convert(bytes, "CP932", "UTF-8");
+}

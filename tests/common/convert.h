@@ -9,3 +9,6 @@ std::string convert(const std::string& text, const char* from, const char* to);
 
 // The code page 932 bytes of a UTF-8 text.
 std::string cp932(const std::string& utf8);
+
+// The UTF-8 text of code page 932 bytes.
+std::string cp932_to_utf8(const std::string& bytes);
