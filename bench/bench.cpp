@@ -104,8 +104,7 @@ Measure best_of(int runs, const fs::path& dir, const std::vector<std::string>& c
 void report(const char* what, double mib, std::size_t files, const Measure& tool, const Measure& copy)
 {
     std::printf("%-34s %8.1f MiB/s %9.0f files/s %7ld KiB max RSS   (cp of the bank: %8.1f MiB/s)\n", what,
-                mib / tool.seconds, static_cast<double>(files) / tool.seconds, tool.max_rss_kib,
-                mib / copy.seconds);
+                mib / tool.seconds, static_cast<double>(files) / tool.seconds, tool.max_rss_kib, mib / copy.seconds);
 }
 
 }  // namespace

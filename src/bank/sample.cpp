@@ -11,8 +11,8 @@ namespace {
 
 std::uint32_t big_endian_32(const unsigned char* bytes)
 {
-    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-           std::uint32_t{bytes[2]} << 8 | std::uint32_t{bytes[3]};
+    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 |
+           std::uint32_t{bytes[3]};
 }
 
 unsigned char* g_sample = nullptr;  // the buffer samples are read into, kept from one to the next

@@ -38,10 +38,10 @@ struct MessageText {
 extern const MessageText MESSAGES[MESSAGE_COUNT];
 
 enum OpenStatus {
-    OPEN_NEW = 0,         // opened, and no existing file was replaced
-    OPEN_CONFIRMED = 1,   // opened for writing after the user agreed to replace the file
-    OPEN_DECLINED = -1,   // the file exists and the user declined; nothing opened
-    OPEN_FAILED = -2,     // the open failed and its message was printed
+    OPEN_NEW = 0,        // opened, and no existing file was replaced
+    OPEN_CONFIRMED = 1,  // opened for writing after the user agreed to replace the file
+    OPEN_DECLINED = -1,  // the file exists and the user declined; nothing opened
+    OPEN_FAILED = -2,    // the open failed and its message was printed
 };
 
 // Prints a fixed text to the stream; "%s" in it stands for the name.

@@ -8,6 +8,9 @@
 
 // The texts are code page 932; their UTF-8 form stands beside each one.
 // A name is framed by a grave accent before it and an apostrophe after it.
+// The texts keep the line breaks of their code page 932 bytes, one text to a
+// line where it fits.
+// clang-format off
 const MessageText MESSAGES[MESSAGE_COUNT] = {
     // MSG_CLOSE_FAILURE
     {{"\x83t\x83@\x83" "C\x83\x8b\x82\xaa\x83N\x83\x8d\x81[\x83Y\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x81" "B\n\n",
@@ -51,6 +54,7 @@ const MessageText MESSAGES[MESSAGE_COUNT] = {
     // MSG_EXTRACTED
     {{"\x93W\x8aJ\x8fI\x97\xb9 : `%s'\n", "展開終了 : `%s'\n"}, true},
 };
+// clang-format on
 
 void print_text(std::FILE* stream, const char* text, const char* name)
 {

@@ -32,9 +32,9 @@ constexpr unsigned char ESCAPE = 0x1B;
 constexpr int RESTORING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr std::size_t SIGNAL_COUNT = sizeof RESTORING_SIGNALS / sizeof RESTORING_SIGNALS[0];
 
-iconv_t g_converter = NO_CONVERTER;       // code page 932 to the locale's encoding, while one is in use
-int g_tty = -1;                            // the terminal while a key is being read
-struct termios g_saved_mode;               // its mode before the read, put back on every way out
+iconv_t g_converter = NO_CONVERTER;            // code page 932 to the locale's encoding, while one is in use
+int g_tty = -1;                                // the terminal while a key is being read
+struct termios g_saved_mode;                   // its mode before the read, put back on every way out
 struct sigaction g_old_actions[SIGNAL_COUNT];  // the dispositions the key read replaced
 
 // Whether the whole text converts; iconv's state is reset first.
@@ -47,8 +47,7 @@ bool converts(const char* text)
     while (in_left > 0) {
         char* out = buffer;
         std::size_t out_left = sizeof buffer;
-        if (iconv(g_converter, &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1) &&
-            errno != E2BIG)
+        if (iconv(g_converter, &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1) && errno != E2BIG)
             return false;
     }
     return true;

@@ -15,8 +15,8 @@ constexpr UINT CODE_PAGE_932 = 932;
 // The character Ctrl+C gives when the console does not process it itself.
 constexpr wchar_t CTRL_C = 0x03;
 
-HANDLE g_stdout_console = nullptr;  // the console standard output writes to, if it does
-HANDLE g_stderr_console = nullptr;  // the console standard error writes to, if it does
+HANDLE g_stdout_console = nullptr;          // the console standard output writes to, if it does
+HANDLE g_stderr_console = nullptr;          // the console standard error writes to, if it does
 HANDLE g_key_input = INVALID_HANDLE_VALUE;  // the console input while a key is being read
 DWORD g_saved_mode = 0;                     // its mode before the read, put back on every way out
 
@@ -58,8 +58,8 @@ bool write_console(HANDLE console, const char* text, std::size_t length)
         return true;
     }
     const int count = MultiByteToWideChar(CODE_PAGE_932, 0, lines, static_cast<int>(size), nullptr, 0);
-    wchar_t* wide = count > 0 ? static_cast<wchar_t*>(std::malloc(static_cast<std::size_t>(count) * sizeof(wchar_t)))
-                              : nullptr;
+    wchar_t* wide =
+        count > 0 ? static_cast<wchar_t*>(std::malloc(static_cast<std::size_t>(count) * sizeof(wchar_t))) : nullptr;
     if (wide != nullptr) {
         MultiByteToWideChar(CODE_PAGE_932, 0, lines, static_cast<int>(size), wide, count);
         const DWORD total = static_cast<DWORD>(count);
@@ -98,8 +98,8 @@ bool is_printable(wchar_t c)
 // Shows what was typed, on the console whatever the standard streams are.
 void echo(const wchar_t* characters, DWORD count)
 {
-    HANDLE output = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE output = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
     if (output == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;
@@ -189,8 +189,8 @@ int platform_read_key()
 {
     // The console, not standard input: the answer must come from the person
     // at the console even when input and output are redirected.
-    HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
     if (input == INVALID_HANDLE_VALUE)
         return PLATFORM_NO_KEY;
     DWORD saved = 0;
@@ -242,8 +242,8 @@ std::FILE* platform_probe(const char* name)
 bool platform_is_regular_file(const char* name)
 {
     // A device name such as NUL or CON opens too, but is no file on disk.
-    HANDLE file = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     BY_HANDLE_FILE_INFORMATION information;

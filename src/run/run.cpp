@@ -7,6 +7,9 @@
 #include "bank/bank.h"
 #include "platform/platform.h"
 
+// The texts keep the line breaks of their code page 932 bytes, one text to a
+// line where it fits.
+// clang-format off
 const FixedText BANNER = {
     "bankcut 2.00\x83\xc0 for Win32 (C) 2026 bankcut contributors\n\n",
     "bankcut 2.00β for Win32 (C) 2026 bankcut contributors\n\n",
@@ -36,6 +39,7 @@ const FixedText USAGE_TEXT[USAGE_LINES] = {
     {"       \x82\xb5\x82\xc4\x82\xa8\x82\xe8\x81" "A\x81u\x83o\x83\x93\x83N\x95\xca\x81" "A\x93\xc6\x97\xa7\x89\xb9\x8aK\x8ew\x92\xe8\x83\x82\x81[\x83h\x81v\x82\xc9\x82\xcd\x96\xa2\x91\xce\x89\x9e\x82\xc5\x82\xb7\x81" "B\n\n",
      "       しており、「バンク別、独立音階指定モード」には未対応です。\n\n"},
 };
+// clang-format on
 
 namespace {
 

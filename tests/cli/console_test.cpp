@@ -53,8 +53,8 @@ TEST_F(Console, OnlyYReplacesTheFile)
         EXPECT_TRUE(console.mode_restored);
         // Every byte of the key was read: nothing is left for the shell.
         EXPECT_EQ(console.unread_input, 0);
-        EXPECT_EQ(console.console, on_terminal(question("a.pcm", shown_)) + c.echo +
-                                       on_terminal(answer_end() + finished(shown_)));
+        EXPECT_EQ(console.console,
+                  on_terminal(question("a.pcm", shown_)) + c.echo + on_terminal(answer_end() + finished(shown_)));
         EXPECT_EQ(console.result.out, banner() + (c.replaces ? extracted("a.pcm") : skipped()));
         EXPECT_EQ(read("a.pcm"), c.replaces ? "new sample" : "old file");
         EXPECT_EQ(files(), (std::vector<std::string>{"a.pcm", "bos.PDL", "bos.PDX"}));

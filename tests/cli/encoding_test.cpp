@@ -54,10 +54,7 @@ protected:
         return options;
     }
 
-    bool have(const std::string& name) const
-    {
-        return !locales_.empty() && exists_absolute(locales_ + "/" + name);
-    }
+    bool have(const std::string& name) const { return !locales_.empty() && exists_absolute(locales_ + "/" + name); }
 
     static bool exists_absolute(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
@@ -161,9 +158,9 @@ TEST_F(Encodings, WindowsConsoleShowsTheTextsInEveryCodePage)
         const ConsoleResult console = run_at_console({"bos", "bos"}, {"n"}, options);
         const Encoding utf8 = Encoding::utf8;
         EXPECT_EQ(console.result.status, 0);
-        EXPECT_EQ(console.console, on_terminal(banner(utf8) + extracted(cp932_to_utf8(name_), utf8) +
-                                               question("a.pcm", utf8)) +
-                                       "n" + on_terminal(answer_end() + skipped(utf8) + finished(utf8)));
+        EXPECT_EQ(console.console,
+                  on_terminal(banner(utf8) + extracted(cp932_to_utf8(name_), utf8) + question("a.pcm", utf8)) + "n" +
+                      on_terminal(answer_end() + skipped(utf8) + finished(utf8)));
         EXPECT_EQ(read("a.pcm"), "old");
     }
 }

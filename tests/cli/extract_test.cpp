@@ -10,7 +10,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class Extraction : public CliTest {};
+class Extraction : public CliTest { };
 
 TEST_F(Extraction, WritesEveryListedSampleByteForByte)
 {
@@ -85,7 +85,8 @@ TEST_F(Extraction, NumberNoLineCarriesWritesNothing)
 TEST_F(Extraction, EndOfTextByteEndsTheWalk)
 {
     write("bos.PDX", make_bank({"zero", "one"}, 2));
-    write("bos.PDL", "0 a.pcm\r\n\x1A" "1 b.pcm\r\n");
+    write("bos.PDL", "0 a.pcm\r\n\x1A"
+                     "1 b.pcm\r\n");
     const Result result = run({"bos", "bos"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, banner() + extracted("a.pcm"));

@@ -15,7 +15,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class Failure : public CliTest {};
+class Failure : public CliTest { };
 
 TEST_F(Failure, OutputThatCannotBeOpenedEndsTheRun)
 {
@@ -109,7 +109,8 @@ TEST_F(Failure, ShortWriteDeletesThePartialFile)
 // Makes a folder append-only for as long as it lives: files can be made in
 // it but, even by root, not removed.
 struct AppendOnlyFolder {
-    explicit AppendOnlyFolder(const std::string& path) : fd(open(path.c_str(), O_RDONLY | O_DIRECTORY))
+    explicit AppendOnlyFolder(const std::string& path)
+        : fd(open(path.c_str(), O_RDONLY | O_DIRECTORY))
     {
         int flags = 0;
         set = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&

@@ -424,8 +424,8 @@ std::string console_text(const std::string& received)
 
 bool same_mode(const struct termios& a, const struct termios& b)
 {
-    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
+           std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
 bool is_raw(int tty)
@@ -461,8 +461,7 @@ struct Child {
 // its standard error, and on request its input and output, are that
 // terminal, which becomes its controlling terminal; without one, it has no
 // controlling terminal at all, so no one can answer its questions.
-Child start_tool(const std::string& dir, const std::vector<std::string>& args, const RunOptions& options,
-                 int console)
+Child start_tool(const std::string& dir, const std::vector<std::string>& args, const RunOptions& options, int console)
 {
     Launch launch = prepare(args, options);
     int out_pipe[2];
@@ -511,7 +510,8 @@ int collect(Child& child, std::vector<Stream> streams, const std::function<void(
     for (;;) {
         if (poll(fds.data(), fds.size(), 50) > 0) {
             for (std::size_t i = 0; i < fds.size(); ++i) {
-                if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0 && !drain(fds[i].fd, streams[i].text)) {
+                if (fds[i].fd >= 0 && (fds[i].revents & (POLLIN | POLLHUP)) != 0 &&
+                    !drain(fds[i].fd, streams[i].text)) {
                     close(fds[i].fd);
                     fds[i].fd = -1;
                 }
@@ -523,9 +523,8 @@ int collect(Child& child, std::vector<Stream> streams, const std::function<void(
         }
         // A terminal's master side never ends while the test holds the
         // slave; pipes end when the tool has gone.
-        const bool pipes_done = std::all_of(fds.begin(), fds.end(), [](const struct pollfd& fd) {
-            return fd.fd < 0 || isatty(fd.fd);
-        });
+        const bool pipes_done =
+            std::all_of(fds.begin(), fds.end(), [](const struct pollfd& fd) { return fd.fd < 0 || isatty(fd.fd); });
         if (ended && pipes_done)
             break;
         if (!ended && waitpid(child.pid, &wait_status, WNOHANG) == child.pid) {

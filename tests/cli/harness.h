@@ -18,11 +18,11 @@
 bool under_wine();
 
 // Skips a scenario that has no counterpart on the other platform.
-#define LINUX_ONLY(reason) \
-    if (under_wine())      \
+#define LINUX_ONLY(reason)                                                                                             \
+    if (under_wine())                                                                                                  \
     GTEST_SKIP() << (reason)
-#define WINDOWS_ONLY(reason) \
-    if (!under_wine())       \
+#define WINDOWS_ONLY(reason)                                                                                           \
+    if (!under_wine())                                                                                                 \
     GTEST_SKIP() << (reason)
 
 // The name in the scratch folder of the file the tool opens by the given
@@ -77,15 +77,15 @@ std::string bank_entry(std::uint32_t offset, std::uint32_t length);
 std::string sample_bytes(std::size_t length, unsigned seed);
 
 struct RunOptions {
-    std::string locale;                   // LC_ALL for the tool; empty: C, or Japanese under Wine
-    std::string folder;                   // where it runs, below the scratch folder
-    std::string locale_path;              // LOCPATH, when a test made its own locales
+    std::string locale;       // LC_ALL for the tool; empty: C, or Japanese under Wine
+    std::string folder;       // where it runs, below the scratch folder
+    std::string locale_path;  // LOCPATH, when a test made its own locales
     rlim_t file_size_limit = RLIM_INFINITY;
     rlim_t address_space_limit = RLIM_INFINITY;
-    bool stderr_to_stdout = false;        // both streams into one pipe, as 2>&1 does
-    bool stdin_from_console = false;      // console runs: stdin is the terminal, not /dev/null
-    bool stdout_to_console = false;       // console runs: stdout is the terminal, not a pipe
-    int signal_at_question = 0;           // console runs: sent instead of the next key
+    bool stderr_to_stdout = false;    // both streams into one pipe, as 2>&1 does
+    bool stdin_from_console = false;  // console runs: stdin is the terminal, not /dev/null
+    bool stdout_to_console = false;   // console runs: stdout is the terminal, not a pipe
+    int signal_at_question = 0;       // console runs: sent instead of the next key
 };
 
 struct Result {
@@ -96,11 +96,11 @@ struct Result {
 
 struct ConsoleResult {
     Result result;
-    std::string console;          // what the terminal received (under Wine, its text without cursor moves)
-    int questions = 0;            // how many questions were answered
+    std::string console;  // what the terminal received (under Wine, its text without cursor moves)
+    int questions = 0;    // how many questions were answered
     bool raw_at_every_question = true;
-    bool mode_restored = false;   // the terminal mode after the run equals the one before
-    int unread_input = 0;         // bytes the tool left in the terminal's input
+    bool mode_restored = false;  // the terminal mode after the run equals the one before
+    int unread_input = 0;        // bytes the tool left in the terminal's input
 };
 
 // A test with its own scratch folder, where the tool runs.

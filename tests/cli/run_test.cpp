@@ -59,8 +59,8 @@ TEST_F(CommandLine, PcmNumberSelectsTheEntriesWithIt)
         std::size_t size;
     };
     const Case cases[] = {
-        {"0", "zero.pcm", 10}, {"8255", "last.pcm", 30}, {"abc", "zero.pcm", 10},
-        {"21x", "kick.pcm", 21}, {" 21", "kick.pcm", 21}, {"+21", "kick.pcm", 21},
+        {"0", "zero.pcm", 10},   {"8255", "last.pcm", 30}, {"abc", "zero.pcm", 10},
+        {"21x", "kick.pcm", 21}, {" 21", "kick.pcm", 21},  {"+21", "kick.pcm", 21},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.argument);

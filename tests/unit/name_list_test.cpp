@@ -116,9 +116,15 @@ TEST(ReadListLine, CarriageReturnsAreDroppedWhereverTheyStand)
 
 TEST(ReadListLine, EndOfTextByteEndsTheList)
 {
-    EXPECT_EQ(read_all_lines("1 a\r\n\x1A" "2 b\r\n"), Lines{"1 a\n"});
-    EXPECT_EQ(read_all_lines("1 a\x1A" "2 b\n"), Lines{"1 a"});
-    EXPECT_EQ(read_all_lines("\x1A" "1 a\n"), Lines{});
+    EXPECT_EQ(read_all_lines("1 a\r\n\x1A"
+                             "2 b\r\n"),
+              Lines{"1 a\n"});
+    EXPECT_EQ(read_all_lines("1 a\x1A"
+                             "2 b\n"),
+              Lines{"1 a"});
+    EXPECT_EQ(read_all_lines("\x1A"
+                             "1 a\n"),
+              Lines{});
 }
 
 TEST(ReadListLine, LongLinesComeIn255BytePieces)

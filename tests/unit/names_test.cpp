@@ -36,8 +36,7 @@ TEST(AddDefaultExtension, CompletesOnlyANameWithoutADot)
     for (const ExtensionCase& c : EXTENSION_CASES) {
         std::string buffer(c.name);
         buffer.resize(buffer.size() + EXTENSION_ROOM, '\0');
-        EXPECT_STREQ(add_default_extension(buffer.data(), c.is_bank), c.expected)
-            << "name \"" << c.name << "\"";
+        EXPECT_STREQ(add_default_extension(buffer.data(), c.is_bank), c.expected) << "name \"" << c.name << "\"";
     }
 }
 
