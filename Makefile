@@ -11,7 +11,7 @@ PREFIX ?= /usr/local
 WERROR ?= OFF
 SANITIZE ?= OFF
 
-.PHONY: all configure demo check bench install clean windows check-windows
+.PHONY: all configure demo check bench install clean windows check-windows lint
 
 all: configure
 	cmake --build $(BUILD)
@@ -54,6 +54,10 @@ windows:
 # Wine prefix of their own that is made first and removed afterwards.
 check-windows: all windows
 	BUILD=$(BUILD) BUILD_WIN=$(BUILD_WIN) tests/wine/check
+
+# clang-format, clang-tidy and cppcheck over both builds.
+lint: all windows
+	BUILD=$(BUILD) BUILD_WIN=$(BUILD_WIN) tools/lint
 
 clean:
 	rm -rf $(BUILD) $(BUILD_WIN)

@@ -40,27 +40,28 @@ void make_bank(const fs::path& dir, std::size_t count, std::size_t size)
     for (std::size_t n = 0; n < count; ++n)
         put_entry(&directory, static_cast<std::uint32_t>(data_start + n * size), static_cast<std::uint32_t>(size));
     std::FILE* bank = std::fopen((dir / "bench.PDX").c_str(), "wb");
-    std::fwrite(directory.data(), 1, directory.size(), bank);
+    (void)std::fwrite(directory.data(), 1, directory.size(), bank);
     std::vector<char> sample(size);
     std::uint32_t state = 1;
     for (std::size_t n = 0; n < count; ++n) {
         for (char& byte : sample) {
-            state = state * 1664525u + 1013904223u;
+            state = state * 1664525U + 1013904223U;
             byte = static_cast<char>(state >> 24);
         }
-        std::fwrite(sample.data(), 1, sample.size(), bank);
+        (void)std::fwrite(sample.data(), 1, sample.size(), bank);
     }
-    std::fclose(bank);
+    (void)std::fclose(bank);
     std::FILE* list = std::fopen((dir / "bench.PDL").c_str(), "w");
     for (std::size_t n = 0; n < count; ++n)
-        std::fprintf(list, "%zu out/s%zu.pcm\r\n", n, n);
-    std::fclose(list);
+        (void)std::fprintf(list, "%zu out/s%zu.pcm\r\n", n, n);
+    (void)std::fclose(list);
 }
 
 // Runs a command in dir, with output to /dev/null, and measures it.
 Measure run(const fs::path& dir, const std::vector<std::string>& command)
 {
     std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
     for (const std::string& word : command)
         argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
@@ -82,7 +83,7 @@ Measure run(const fs::path& dir, const std::vector<std::string>& command)
     wait4(pid, &status, 0, &usage);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        std::fprintf(stderr, "%s failed\n", command[0].c_str());
+        (void)std::fprintf(stderr, "%s failed\n", command[0].c_str());
     return {took.count(), usage.ru_maxrss};
 }
 
@@ -133,7 +134,7 @@ int main(int argc, char** argv)
         const Measure tool = best_of(3, dir, {BANKCUT_BINARY, "bench", "bench"});
         const Measure copy = best_of(3, dir, {"/bin/cp", "bench.PDX", "out/copy"});
         char what[64];
-        std::snprintf(what, sizeof what, "%s (%zu x %zu B)", c.what, c.count, c.size);
+        (void)std::snprintf(what, sizeof what, "%s (%zu x %zu B)", c.what, c.count, c.size);
         report(what, mib, c.count, tool, copy);
     }
     fs::remove_all(dir);

@@ -57,7 +57,7 @@ bool read_list_line(std::FILE* list, char* line)
             continue;
         if (c == END_OF_TEXT) {
             // Put back, so every later read meets the end here too.
-            std::ungetc(c, list);
+            (void)std::ungetc(c, list);
             break;
         }
         line[count++] = static_cast<char>(c);
@@ -72,7 +72,9 @@ bool parse_list_line(const char* line, ListEntry* entry)
 {
     // The line ends at its line feed; like any C string it also ends at a
     // NUL byte, since no file name can hold one.
-    const std::size_t length = std::strcspn(line, "\n");
+    std::size_t length = 0;
+    while (line[length] != '\0' && line[length] != '\n')
+        ++length;
     if (length == 0 || !is_digit(line[0]))
         return false;
     entry->number = parse_pcm_number(line);
@@ -94,7 +96,7 @@ int read_list_entry(std::int32_t* number, char* name, std::FILE* list, bool take
 {
     char line[LIST_LINE_SIZE];
     if (!read_list_line(list, line)) {
-        if (std::ferror(list)) {
+        if (std::ferror(list) != 0) {
             print_message(MSG_LIST_ACCESS_FAILURE);
             end_run(-1);
         }

@@ -24,7 +24,7 @@ void remember(std::FILE* stream)
     }
 }
 
-void forget(std::FILE* stream)
+void forget(const std::FILE* stream)
 {
     for (std::FILE*& slot : g_open_streams)
         if (slot == stream)
@@ -78,7 +78,7 @@ void close_checked(std::FILE* stream)
 void close_unchecked(std::FILE* stream)
 {
     forget(stream);
-    std::fclose(stream);
+    (void)std::fclose(stream);
 }
 
 int seek_checked(std::FILE* stream, std::int64_t position, int origin)
@@ -104,7 +104,7 @@ void close_all_files()
 {
     for (std::FILE*& slot : g_open_streams) {
         if (slot != nullptr) {
-            std::fclose(slot);
+            (void)std::fclose(slot);
             slot = nullptr;
         }
     }

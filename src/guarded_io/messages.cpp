@@ -77,6 +77,6 @@ void print_message(Message message, const char* name)
     // before a question on the console, and in their order when both
     // streams go to one file.
     if (!entry.on_stdout)
-        std::fflush(stdout);
+        (void)std::fflush(stdout);
     print_text(entry.on_stdout ? stdout : stderr, entry.text.bytes, name);
 }

@@ -2,10 +2,12 @@
 // output encoding, the key read uses the controlling terminal in raw mode.
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstring>
+#include <iterator>
 
 #include <fcntl.h>
 #include <iconv.h>
@@ -17,7 +19,8 @@
 
 namespace {
 
-const iconv_t NO_CONVERTER = reinterpret_cast<iconv_t>(-1);
+// What iconv_open() returns when it cannot convert.
+const iconv_t NO_CONVERTER = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr): iconv's own value
 
 // How long the rest of one key press (an escape sequence, the further bytes
 // of a character) may take to arrive after its first byte.
@@ -58,10 +61,8 @@ bool converts(const char* text)
 bool is_code_page_932(const char* codeset)
 {
     const char* const names[] = {"CP932", "WINDOWS-31J", "SHIFT_JIS", "SHIFT-JIS", "SJIS", "MS_KANJI"};
-    for (const char* name : names)
-        if (strcasecmp(codeset, name) == 0)
-            return true;
-    return false;
+    return std::any_of(std::begin(names), std::end(names),
+                       [codeset](const char* name) { return strcasecmp(codeset, name) == 0; });
 }
 
 // Ends the process by the signal that arrived, after the terminal has its
@@ -71,8 +72,8 @@ extern "C" void restore_and_reraise(int signal_number)
     tcsetattr(g_tty, TCSANOW, &g_saved_mode);
     // With its default action back, the signal is delivered again as soon as
     // this handler returns, and ends the process as it would have.
-    signal(signal_number, SIG_DFL);
-    raise(signal_number);
+    (void)signal(signal_number, SIG_DFL);
+    (void)raise(signal_number);
 }
 
 void catch_signals()
@@ -147,6 +148,14 @@ int utf8_continuations(unsigned char lead)
     return -1;
 }
 
+// Shows typed bytes on the terminal. A failed echo costs no more than the
+// sight of the key, so its result is not used.
+void echo(int fd, const unsigned char* bytes, std::size_t count)
+{
+    const ssize_t written = write(fd, bytes, count);
+    (void)written;
+}
+
 // Reads one key press from the terminal, which is in raw mode, and echoes it.
 int read_key_press(int fd)
 {
@@ -158,7 +167,7 @@ int read_key_press(int fd)
         return PLATFORM_NO_KEY;
     }
     if (key >= 0x20 && key <= 0x7E) {
-        (void)!write(fd, &key, 1);
+        echo(fd, &key, 1);
         return key;
     }
     const int rest = utf8_continuations(key);
@@ -170,7 +179,7 @@ int read_key_press(int fd)
     for (int i = 1; i <= rest; ++i)
         if (!read_byte(fd, &character[i], KEY_REST_MS) || (character[i] & 0xC0) != 0x80)
             return PLATFORM_NO_KEY;
-    (void)!write(fd, character, static_cast<std::size_t>(rest) + 1);
+    echo(fd, character, static_cast<std::size_t>(rest) + 1);
     return PLATFORM_NO_KEY;
 }
 
@@ -178,7 +187,7 @@ int read_key_press(int fd)
 
 void platform_start_output(const char* const* texts, std::size_t count)
 {
-    std::setlocale(LC_CTYPE, "");
+    (void)std::setlocale(LC_CTYPE, "");
     const char* codeset = nl_langinfo(CODESET);
     if (is_code_page_932(codeset))
         return;
@@ -189,7 +198,7 @@ void platform_start_output(const char* const* texts, std::size_t count)
     // run; then all texts go out as code page 932 bytes.
     for (std::size_t i = 0; i < count; ++i) {
         if (!converts(texts[i])) {
-            iconv_close(g_converter);
+            (void)iconv_close(g_converter);
             g_converter = NO_CONVERTER;
             return;
         }
@@ -198,8 +207,10 @@ void platform_start_output(const char* const* texts, std::size_t count)
 
 void platform_write_text(std::FILE* stream, const char* text, std::size_t length)
 {
+    // A failing write to standard output or error is not reported: there
+    // would be nowhere left to report it.
     if (g_converter == NO_CONVERTER) {
-        std::fwrite(text, 1, length, stream);
+        (void)std::fwrite(text, 1, length, stream);
         return;
     }
     char buffer[1024];
@@ -210,11 +221,11 @@ void platform_write_text(std::FILE* stream, const char* text, std::size_t length
         char* out = buffer;
         std::size_t out_left = sizeof buffer;
         const std::size_t result = iconv(g_converter, &in, &in_left, &out, &out_left);
-        std::fwrite(buffer, 1, sizeof buffer - out_left, stream);
+        (void)std::fwrite(buffer, 1, sizeof buffer - out_left, stream);
         if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
             // Every text was tried at start; should one still fail, the rest
             // goes out as it is rather than being lost.
-            std::fwrite(in, 1, in_left, stream);
+            (void)std::fwrite(in, 1, in_left, stream);
             return;
         }
     }
@@ -224,7 +235,7 @@ void platform_write_name(std::FILE* stream, const char* name)
 {
     // File names are bytes on this platform; they go out as they are, so the
     // user sees exactly the name the tool used.
-    std::fputs(name, stream);
+    (void)std::fputs(name, stream);
 }
 
 int platform_read_key()
@@ -265,7 +276,7 @@ std::FILE* platform_open(const char* name, const char* mode)
     // for. A writing open of one fails by itself.
     struct stat status;
     if (mode[0] == 'r' && fstat(fileno(stream), &status) == 0 && S_ISDIR(status.st_mode)) {
-        std::fclose(stream);
+        (void)std::fclose(stream);
         errno = EISDIR;
         return nullptr;
     }

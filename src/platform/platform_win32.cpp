@@ -25,7 +25,7 @@ HANDLE console_of(DWORD which)
 {
     HANDLE handle = GetStdHandle(which);
     DWORD mode = 0;
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode))
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE || GetConsoleMode(handle, &mode) == FALSE)
         return nullptr;
     return handle;
 }
@@ -52,7 +52,8 @@ bool write_console(HANDLE console, const char* text, std::size_t length)
     DWORD done = 0;
     DWORD written = 0;
     if (GetConsoleOutputCP() == CODE_PAGE_932) {
-        while (done < size && WriteConsoleA(console, lines + done, size - done, &written, nullptr) && written > 0)
+        while (done < size && WriteConsoleA(console, lines + done, size - done, &written, nullptr) != FALSE &&
+               written > 0)
             done += written;
         std::free(lines);
         return true;
@@ -63,7 +64,8 @@ bool write_console(HANDLE console, const char* text, std::size_t length)
     if (wide != nullptr) {
         MultiByteToWideChar(CODE_PAGE_932, 0, lines, static_cast<int>(size), wide, count);
         const DWORD total = static_cast<DWORD>(count);
-        while (done < total && WriteConsoleW(console, wide + done, total - done, &written, nullptr) && written > 0)
+        while (done < total && WriteConsoleW(console, wide + done, total - done, &written, nullptr) != FALSE &&
+               written > 0)
             done += written;
     }
     std::free(wide);
@@ -129,12 +131,12 @@ wchar_t read_key_press(HANDLE input, wchar_t* low_surrogate)
     for (;;) {
         INPUT_RECORD record;
         DWORD count = 0;
-        if (!ReadConsoleInputW(input, &record, 1, &count) || count == 0)
+        if (ReadConsoleInputW(input, &record, 1, &count) == FALSE || count == 0)
             return 0;
         if (record.EventType != KEY_EVENT)
             continue;
         const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
-        if (!key.bKeyDown || is_modifier(key.wVirtualKeyCode))
+        if (key.bKeyDown == FALSE || is_modifier(key.wVirtualKeyCode))
             continue;
         const wchar_t c = key.uChar.UnicodeChar;
         // Alt with a letter is a menu shortcut, not typed text; Ctrl+Alt is
@@ -153,7 +155,7 @@ wchar_t read_key_press(HANDLE input, wchar_t* low_surrogate)
 
 }  // namespace
 
-void platform_start_output(const char* const*, std::size_t)
+void platform_start_output(const char* const* /*texts*/, std::size_t /*count*/)
 {
     // Every text of the tool has a UTF-16 form, so there is nothing to
     // check; only where each stream goes matters. Standard output and error
@@ -163,7 +165,7 @@ void platform_start_output(const char* const*, std::size_t)
     // The C runtime buffers standard error when it goes to a file or pipe;
     // unbuffered, its messages keep their place among the reports when
     // both streams go to one file.
-    std::setvbuf(stderr, nullptr, _IONBF, 0);
+    (void)std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
 void platform_write_text(std::FILE* stream, const char* text, std::size_t length)
@@ -171,11 +173,13 @@ void platform_write_text(std::FILE* stream, const char* text, std::size_t length
     HANDLE console = stream == stdout ? g_stdout_console : stream == stderr ? g_stderr_console : nullptr;
     if (console != nullptr) {
         // Whatever the stream still buffers goes first, to keep the order.
-        std::fflush(stream);
+        (void)std::fflush(stream);
         if (write_console(console, text, length))
             return;
     }
-    std::fwrite(text, 1, length, stream);
+    // A failing write to standard output or error is not reported: there
+    // would be nowhere left to report it.
+    (void)std::fwrite(text, 1, length, stream);
 }
 
 void platform_write_name(std::FILE* stream, const char* name)
@@ -194,7 +198,7 @@ int platform_read_key()
     if (input == INVALID_HANDLE_VALUE)
         return PLATFORM_NO_KEY;
     DWORD saved = 0;
-    if (!GetConsoleMode(input, &saved)) {
+    if (GetConsoleMode(input, &saved) == FALSE) {
         CloseHandle(input);
         return PLATFORM_NO_KEY;
     }
@@ -205,7 +209,7 @@ int platform_read_key()
     const DWORD raw = saved & ~static_cast<DWORD>(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT);
     wchar_t key = 0;
     wchar_t low_surrogate = 0;
-    if (SetConsoleMode(input, raw))
+    if (SetConsoleMode(input, raw) != FALSE)
         key = read_key_press(input, &low_surrogate);
     SetConsoleMode(input, saved);
     SetConsoleCtrlHandler(restore_on_stop, FALSE);
@@ -247,7 +251,8 @@ bool platform_is_regular_file(const char* name)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     BY_HANDLE_FILE_INFORMATION information;
-    const bool regular = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &information) &&
+    const bool regular = GetFileType(file) == FILE_TYPE_DISK &&
+                         GetFileInformationByHandle(file, &information) != FALSE &&
                          (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     CloseHandle(file);
     return regular;

@@ -87,8 +87,9 @@ char* add_default_extension(char* name, bool is_bank)
     for (const char* p = name; *p != '\0'; ++p)
         if (*p == '/' || *p == '\\')
             tail = p + 1;
+    // The caller made room for the extension and its terminator.
     if (std::strchr(tail, '.') == nullptr)
-        std::strcat(name, is_bank ? ".PDX" : ".PDL");
+        std::memcpy(name + std::strlen(name), is_bank ? ".PDX" : ".PDL", EXTENSION_ROOM);
     return name;
 }
 
@@ -119,7 +120,7 @@ void run_main(int argc, char** argv)
         end_run(-1);
 
     char name[NAME_SIZE] = {};
-    while (!std::feof(list)) {
+    while (std::feof(list) == 0) {
         if (read_list_entry(&number, name, list, take_all) == 1)
             (void)extract_sample(number, name, bank);
     }

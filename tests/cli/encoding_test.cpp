@@ -40,13 +40,14 @@ protected:
 
     static void TearDownTestSuite()
     {
+        std::error_code ignored;
         if (!locales_.empty())
-            (void)std::system(("rm -rf " + locales_).c_str());
+            std::filesystem::remove_all(locales_, ignored);
     }
 
     // Options for a run under one of the made locales; skips the test when
     // this machine could not make it.
-    RunOptions made_locale(const std::string& name) const
+    static RunOptions made_locale(const std::string& name)
     {
         RunOptions options;
         options.locale = name;
@@ -54,7 +55,7 @@ protected:
         return options;
     }
 
-    bool have(const std::string& name) const { return !locales_.empty() && exists_absolute(locales_ + "/" + name); }
+    static bool have(const std::string& name) { return !locales_.empty() && exists_absolute(locales_ + "/" + name); }
 
     static bool exists_absolute(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 

@@ -66,8 +66,8 @@ TEST_F(Extraction, SameNumberOnTwoLinesWritesBothFiles)
         EXPECT_EQ(result.err, finished());
         EXPECT_EQ(read("first.pcm"), "one");
         EXPECT_EQ(read("second.pcm"), "one");
-        std::remove(path("first.pcm").c_str());
-        std::remove(path("second.pcm").c_str());
+        EXPECT_EQ(std::remove(path("first.pcm").c_str()), 0);
+        EXPECT_EQ(std::remove(path("second.pcm").c_str()), 0);
     }
 }
 

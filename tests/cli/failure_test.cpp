@@ -59,8 +59,8 @@ TEST_F(Failure, PositionBeyondSigned32BitsIsASeekFailure)
         {"directory entry at 2^31", make_bank({"zero"}, 1), "268435456 b.pcm\n"},
         {"number beyond 32 bits", make_bank({"zero"}, 1), "99999999999 b.pcm\n"},
         {"number 2^32 + 1", make_bank({"zero"}, 1), "4294967297 b.pcm\n"},
-        {"offset 2^31", bank_entry(16, 4) + bank_entry(0x80000000u, 1) + "zero", "1 b.pcm\n"},
-        {"offset 2^32 - 1", bank_entry(16, 4) + bank_entry(0xFFFFFFFFu, 0) + "zero", "1 b.pcm\n"},
+        {"offset 2^31", bank_entry(16, 4) + bank_entry(0x80000000U, 1) + "zero", "1 b.pcm\n"},
+        {"offset 2^32 - 1", bank_entry(16, 4) + bank_entry(0xFFFFFFFFU, 0) + "zero", "1 b.pcm\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -145,13 +145,13 @@ TEST_F(Failure, PartialFileThatCannotBeDeleted)
     EXPECT_EQ(result.status, 255);
     EXPECT_EQ(result.out, banner());
     EXPECT_EQ(result.err, disk_full() + delete_failure("kept/big.pcm"));
-    EXPECT_EQ(read("kept/big.pcm").size(), 1000u);
+    EXPECT_EQ(read("kept/big.pcm").size(), 1000U);
 }
 
 TEST_F(Failure, SampleTooLargeForMemory)
 {
     LINUX_ONLY("a Windows program's memory cannot be limited from here");
-    write("bos.PDX", bank_entry(16, 4) + bank_entry(16, 0xFFFFFFFFu) + "zero");
+    write("bos.PDX", bank_entry(16, 4) + bank_entry(16, 0xFFFFFFFFU) + "zero");
     write("bos.PDL", "0 a.pcm\n1 huge.pcm\n");
     RunOptions options;
     // A sanitized build keeps its own large reservations and is limited

@@ -39,7 +39,7 @@ std::string wine_program()
     const char* path = std::getenv("PATH");
     std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
     for (std::string folder; std::getline(folders, folder, ':');) {
-        const std::string candidate = folder + "/wine";
+        std::string candidate = folder + "/wine";
         if (access(candidate.c_str(), X_OK) == 0)
             return candidate;
     }
@@ -50,10 +50,20 @@ std::string wine_program()
 
 // ---- the build under test -------------------------------------------------
 
+namespace {
+
+// The Windows executable the tests run under Wine, or an empty name.
+std::string wine_exe()
+{
+    const char* exe = std::getenv("BANKCUT_WINE_EXE");
+    return exe != nullptr ? exe : "";
+}
+
+}  // namespace
+
 bool under_wine()
 {
-    static const bool wine = std::getenv("BANKCUT_WINE_EXE") != nullptr && *std::getenv("BANKCUT_WINE_EXE") != '\0';
-    return wine;
+    return !wine_exe().empty();
 }
 
 std::string host_name(const std::string& name)
@@ -224,9 +234,9 @@ std::string make_bank(const std::vector<std::string>& samples, std::size_t direc
 std::string sample_bytes(std::size_t length, unsigned seed)
 {
     std::string bytes(length, '\0');
-    std::uint32_t state = seed * 2654435761u + 1;
+    std::uint32_t state = seed * 2654435761U + 1;
     for (char& byte : bytes) {
-        state = state * 1664525u + 1013904223u;
+        state = state * 1664525U + 1013904223U;
         byte = static_cast<char>(state >> 24);
     }
     return bytes;
@@ -309,7 +319,7 @@ Launch prepare(const std::vector<std::string>& args, const RunOptions& options)
     std::string locale = options.locale;
     if (under_wine()) {
         launch.strings.push_back(wine_program());
-        launch.strings.push_back(std::getenv("BANKCUT_WINE_EXE"));
+        launch.strings.push_back(wine_exe());
         // Wine takes the ANSI and console code pages from the locale's
         // name: 932, as on a Japanese Windows, unless a test asks otherwise.
         if (locale.empty())
@@ -352,7 +362,7 @@ Launch prepare(const std::vector<std::string>& args, const RunOptions& options)
         _exit(126);
     if (options.file_size_limit != RLIM_INFINITY) {
         // A write past the limit then fails with EFBIG instead of killing.
-        signal(SIGXFSZ, SIG_IGN);
+        (void)signal(SIGXFSZ, SIG_IGN);
         const struct rlimit limit = {options.file_size_limit, options.file_size_limit};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
@@ -502,6 +512,7 @@ struct Stream {
 int collect(Child& child, std::vector<Stream> streams, const std::function<void()>& on_idle)
 {
     std::vector<struct pollfd> fds;
+    fds.reserve(streams.size());
     for (const Stream& stream : streams)
         fds.push_back({stream.fd, POLLIN, 0});
     int wait_status = 0;
@@ -523,8 +534,8 @@ int collect(Child& child, std::vector<Stream> streams, const std::function<void(
         }
         // A terminal's master side never ends while the test holds the
         // slave; pipes end when the tool has gone.
-        const bool pipes_done =
-            std::all_of(fds.begin(), fds.end(), [](const struct pollfd& fd) { return fd.fd < 0 || isatty(fd.fd); });
+        const bool pipes_done = std::all_of(fds.begin(), fds.end(),
+                                            [](const struct pollfd& fd) { return fd.fd < 0 || isatty(fd.fd) != 0; });
         if (ended && pipes_done)
             break;
         if (!ended && waitpid(child.pid, &wait_status, WNOHANG) == child.pid) {
@@ -542,7 +553,7 @@ int collect(Child& child, std::vector<Stream> streams, const std::function<void(
     if (!ended)
         waitpid(child.pid, &wait_status, 0);
     for (const struct pollfd& fd : fds)
-        if (fd.fd >= 0 && !isatty(fd.fd))
+        if (fd.fd >= 0 && isatty(fd.fd) == 0)
             close(fd.fd);
     return exit_status(wait_status);
 }

@@ -94,13 +94,13 @@ TEST(ParseListLine, LongestLineGivesANameThatFitsTheBuffer)
 std::vector<std::string> read_all_lines(const std::string& bytes)
 {
     std::FILE* file = std::tmpfile();
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
     std::rewind(file);
     std::vector<std::string> lines;
     char line[LIST_LINE_SIZE];
     while (read_list_line(file, line) && lines.size() < 100)
         lines.emplace_back(line);
-    std::fclose(file);
+    EXPECT_EQ(std::fclose(file), 0);
     return lines;
 }
 
