@@ -5,13 +5,14 @@
 #   SANITIZE=ON     build with AddressSanitizer and UndefinedBehaviorSanitizer
 #   CXX=clang++     the compiler (read when BUILD is configured first)
 #   BUILD_WIN=dir   build folder of `make windows` (default: build-win)
+#   BUILD_FUZZ=dir  build folder of `make fuzz` (default: build-fuzz)
 
 BUILD ?= build
 PREFIX ?= /usr/local
 WERROR ?= OFF
 SANITIZE ?= OFF
 
-.PHONY: all configure demo check bench install clean windows check-windows lint
+.PHONY: all configure demo check bench install clean windows check-windows lint fuzz fuzz-build
 
 all: configure
 	cmake --build $(BUILD)
@@ -55,9 +56,22 @@ windows:
 check-windows: all windows
 	BUILD=$(BUILD) BUILD_WIN=$(BUILD_WIN) tests/wine/check
 
+# The libFuzzer targets under fuzz/, built by clang into BUILD_FUZZ, each run
+# for FUZZ_SECONDS.
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = name_list names bank_entry
+fuzz: fuzz-build
+	tools/fuzz $(BUILD_FUZZ) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+fuzz-build:
+	cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DBANKCUT_FUZZ=ON -DBANKCUT_TESTS=OFF -DBANKCUT_WERROR=$(WERROR) >/dev/null
+	cmake --build $(BUILD_FUZZ)
+
 # clang-format, clang-tidy and cppcheck over both builds.
-lint: all windows
-	BUILD=$(BUILD) BUILD_WIN=$(BUILD_WIN) tools/lint
+lint: all windows fuzz-build
+	BUILD=$(BUILD) BUILD_WIN=$(BUILD_WIN) BUILD_FUZZ=$(BUILD_FUZZ) tools/lint
 
 clean:
-	rm -rf $(BUILD) $(BUILD_WIN)
+	rm -rf $(BUILD) $(BUILD_WIN) $(BUILD_FUZZ)

@@ -50,6 +50,10 @@ int read_list_entry(std::int32_t* number, char* name, std::FILE* list, bool take
 // Decodes a directory entry: two big-endian unsigned 32-bit values.
 BankEntry decode_bank_entry(const unsigned char* bytes);
 
+// The bytes taken for a sample of the given length: the length and one byte
+// more, counted in 64 bits so that no length wraps round to a small buffer.
+std::uint64_t sample_room(std::uint32_t length);
+
 // Where the directory entry of a PCM number stands in the bank.
 std::int64_t directory_position(std::int32_t number);
 

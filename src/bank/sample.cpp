@@ -18,13 +18,12 @@ std::uint32_t big_endian_32(const unsigned char* bytes)
 unsigned char* g_sample = nullptr;  // the buffer samples are read into, kept from one to the next
 std::uint64_t g_sample_size = 0;    // its size in bytes
 
-// Gives room for a sample of the given length, and one byte more. The room
-// is kept for the next sample and only grows: fresh memory for every sample
-// would cost more than copying the sample itself. The size is computed in 64
-// bits, so no length wraps round to a small buffer.
+// Gives room for a sample of the given length. The room is kept for the next
+// sample and only grows: fresh memory for every sample would cost more than
+// copying the sample itself.
 unsigned char* sample_buffer(std::uint32_t length)
 {
-    const std::uint64_t size = std::uint64_t{length} + 1;
+    const std::uint64_t size = sample_room(length);
     if (size <= g_sample_size)
         return g_sample;
     // The old room goes first, so that only one sample is ever held.
@@ -51,6 +50,11 @@ bool write_sample(const unsigned char* sample, std::size_t length, std::FILE* ou
 BankEntry decode_bank_entry(const unsigned char* bytes)
 {
     return BankEntry{big_endian_32(bytes), big_endian_32(bytes + 4)};
+}
+
+std::uint64_t sample_room(std::uint32_t length)
+{
+    return std::uint64_t{length} + 1;
 }
 
 std::int64_t directory_position(std::int32_t number)

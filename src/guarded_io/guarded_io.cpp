@@ -81,11 +81,16 @@ void close_unchecked(std::FILE* stream)
     (void)std::fclose(stream);
 }
 
-int seek_checked(std::FILE* stream, std::int64_t position, int origin)
+bool is_seekable(std::int64_t position)
 {
     // Offsets are signed 32-bit values, whatever the platform's long is, so
     // a position taken from an unsigned field never wraps to another place.
-    if (position < 0 || position > INT32_MAX || std::fseek(stream, static_cast<long>(position), origin) != 0) {
+    return position >= 0 && position <= INT32_MAX;
+}
+
+int seek_checked(std::FILE* stream, std::int64_t position, int origin)
+{
+    if (!is_seekable(position) || std::fseek(stream, static_cast<long>(position), origin) != 0) {
         print_message(MSG_SEEK_FAILURE);
         return -1;
     }

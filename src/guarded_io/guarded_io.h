@@ -61,6 +61,10 @@ void close_checked(std::FILE* stream);
 // Closes a stream from open_guarded without looking at the result.
 void close_unchecked(std::FILE* stream);
 
+// Whether a position can be sought: file offsets here are signed 32-bit
+// values, so 0 to 2^31 - 1.
+bool is_seekable(std::int64_t position);
+
 // Moves the stream to a position, which must fit a signed 32-bit offset.
 // Returns 0, or -1 after printing the seek-failure message.
 int seek_checked(std::FILE* stream, std::int64_t position, int origin);

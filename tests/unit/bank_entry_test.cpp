@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "bank/bank.h"
+#include "guarded_io/guarded_io.h"
 
 namespace {
 
@@ -34,6 +35,27 @@ TEST(DirectoryPosition, IsEightTimesTheNumberWithoutWrapping)
     EXPECT_EQ(directory_position(268435455), 2147483640);
     EXPECT_EQ(directory_position(268435456), 2147483648);
     EXPECT_EQ(directory_position(INT32_MAX), 17179869176);
+}
+
+TEST(SampleRoom, HoldsTheLongestSampleWithoutWrapping)
+{
+    EXPECT_EQ(sample_room(0), 1U);
+    EXPECT_EQ(sample_room(4096), 4097U);
+    EXPECT_EQ(sample_room(UINT32_MAX), std::uint64_t{1} << 32);
+}
+
+TEST(IsSeekable, TakesSigned32BitPositionsOnly)
+{
+    struct Case {
+        std::int64_t position;
+        bool seekable;
+    };
+    const Case cases[] = {
+        {0, true},           {168, true},        {INT32_MAX, true}, {std::int64_t{INT32_MAX} + 1, false},
+        {UINT32_MAX, false}, {INT64_MAX, false}, {-1, false},       {INT64_MIN, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(is_seekable(c.position), c.seekable) << c.position;
 }
 
 }  // namespace
