@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 WERROR ?= OFF
 SANITIZE ?= OFF
 
-.PHONY: all configure demo check bench install clean windows check-windows lint fuzz fuzz-build
+.PHONY: all configure demo check bench install clean windows check-windows lint fuzz fuzz-build soak
 
 all: configure
 	cmake --build $(BUILD)
@@ -55,6 +55,12 @@ windows:
 # Wine prefix of their own that is made first and removed afterwards.
 check-windows: all windows
 	BUILD=$(BUILD) BUILD_WIN=$(BUILD_WIN) tests/wine/check
+
+# The randomized end-to-end check, for as many cases as SOAK_SECONDS allows
+# (make check runs a few hundred). A case that differs prints its seed.
+SOAK_SECONDS ?= 600
+soak: all
+	BANKCUT_SOAK_SECONDS=$(SOAK_SECONDS) $(BUILD)/tests/cli_tests --gtest_filter='Randomized.*'
 
 # The libFuzzer targets under fuzz/, built by clang into BUILD_FUZZ, each run
 # for FUZZ_SECONDS.
