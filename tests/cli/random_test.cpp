@@ -254,7 +254,7 @@ Case random_case(std::uint32_t seed)
     }
     const std::vector<std::string> pool = name_pool();
     for (const std::string& name : pool) {
-        if (name != "sub" && name.find("nodir/") != 0 && name.find("bos.") != 0 && dice.one_in(4))
+        if (name != "sub" && !name.starts_with("nodir/") && !name.starts_with("bos.") && dice.one_in(4))
             c.existing[name] = "old " + name;
     }
     return c;
@@ -273,11 +273,11 @@ struct Outcome {
 // returns, in reads of 255 bytes that stop after a line feed.
 std::vector<std::string> list_reads(const std::string& list)
 {
-    std::string text = list.substr(0, list.find('\x1a'));
-    std::erase(text, '\r');
+    std::string seen = list.substr(0, list.find('\x1a'));
+    std::erase(seen, '\r');
     std::vector<std::string> reads;
-    for (std::size_t at = 0; at < text.size();) {
-        std::string read = text.substr(at, 255);
+    for (std::size_t at = 0; at < seen.size();) {
+        std::string read = seen.substr(at, 255);
         const std::size_t feed = read.find('\n');
         if (feed != std::string::npos)
             read.resize(feed + 1);
@@ -344,7 +344,7 @@ Outcome model(const Case& c)
         take_all = false;
     }
     for (std::string line : list_reads(c.list)) {
-        line = line.substr(0, line.find_first_of(std::string("\n\0", 2)));
+        line.resize(std::min(line.size(), line.find_first_of(std::string("\n\0", 2))));
         if (line.empty() || line[0] < '0' || line[0] > '9')
             continue;
         const std::int64_t number = leading_number(line);
